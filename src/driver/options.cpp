@@ -1,0 +1,77 @@
+#include "driver/options.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "driver/console.h"
+
+const char* const UsageText =
+    "usage: tvcompact [options] <design>\n"
+    "Options:\n"
+    "\t-extension <string> \tspecify vector file extension (tst by default)\n";
+
+namespace {
+
+constexpr int MinArgumentCount = 2;
+constexpr int MaxArgumentCount = 8;
+
+bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Decimal conversion as the C library does it (white space, sign, digits; no
+// digits give 0), but rejecting a minus sign and saturating instead of
+// overflowing, so that a huge percentage means "never stop early".
+uint32_t parsePercent(const char* text) {
+    while (isWhiteSpace(*text)) {
+        ++text;
+    }
+    if (*text == '-') {
+        fatalError("Fault coverage percentage must not be negative", NoLine);
+    }
+    if (*text == '+') {
+        ++text;
+    }
+    uint64_t value = 0;
+    while (*text >= '0' && *text <= '9') {
+        value = value * 10 + static_cast<uint64_t>(*text - '0');
+        if (value > UINT32_MAX) {
+            value = UINT32_MAX;
+        }
+        ++text;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+const char* valueAfter(int index, int argc, const char* const* argv) {
+    if (index + 1 >= argc) {
+        fatalError(std::string("Missing value for option ") + argv[index], NoLine);
+    }
+    return argv[index + 1];
+}
+
+}  // namespace
+
+RunOptions parseCommandLine(int argc, const char* const* argv) {
+    if (argc < MinArgumentCount || argc > MaxArgumentCount) {
+        fatalError(UsageText, NoLine);
+    }
+    RunOptions options;
+    // Every argument is examined, value arguments and the design name included.
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (argument[0] != '-') {
+            continue;
+        }
+        if (std::strcmp(argument, "-fault_cover") == 0) {
+            options.faultCoverActive = true;
+            options.faultCoverPercent = parsePercent(valueAfter(i, argc, argv));
+        } else if (std::strcmp(argument, "-no_unique_vectors") == 0) {
+            options.seedWithEssentialVectors = false;
+        } else if (std::strcmp(argument, "-extension") == 0) {
+            options.patternsExtension = valueAfter(i, argc, argv);
+        }
+    }
+    options.designName = argv[argc - 1];
+    return options;
+}

@@ -1,0 +1,33 @@
+#include "driver/run.h"
+
+#include "driver/console.h"
+#include "driver/file_names.h"
+#include "driver/options.h"
+#include "driver/statistics.h"
+#include "model/ssbdd_model.h"
+#include "patterns/compacted_writer.h"
+#include "patterns/pattern_set.h"
+#include "select/selection_state.h"
+
+int runTool(int argc, const char* const* argv) {
+    RunOptions options = parseCommandLine(argc, argv);
+    RunFileNames names = buildFileNames(options);
+    startTimer();
+
+    SsbddModel model = readModel(names.modelFile);
+    PatternSet patterns = readPatternSet(names.patternsFile, model);
+    if (!patterns.hasFaultTable) {
+        fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
+    }
+
+    SelectionState selection = runSelection(options, model, patterns);
+    reportTime();
+    printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
+                    model.nodeCount);
+    writeCompactedPatterns(names.compactedFile, selection, patterns, model);
+
+    selection = SelectionState{};
+    releaseModel(model);
+    releasePatternSet(patterns);
+    return 0;
+}

@@ -1,0 +1,81 @@
+// The annotated test patterns of a design: vectors, fault table, fault summary.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ssbdd_model.h"
+
+// Value of a vector position that holds no 0 or 1 (the code of 'x').
+constexpr uint8_t UnspecifiedValue = 120;
+
+// One fault-table row held as two bit planes over the nodes: bit n of the
+// fault-0 plane is set when the row holds '0' at node n, bit n of the fault-1
+// plane when it holds '1'. Nodes beyond 64 * words hold 'X'.
+struct FaultTableRow {
+    const uint64_t* bits = nullptr;  // `words` words of the fault-0 plane, then `words` of the fault-1 plane
+    uint32_t words = 0;
+    uint32_t width = 0;  // symbols other than 'X' (a lower-case 'x' counts): the detection width
+};
+
+// Rows 0 to rows.size() - 1 hold what the TABLE sections stored; every row
+// of a larger index holds only 'X'. Row bits live in `chunks`, which only grow,
+// so a row stored again takes new room and its pointer stays valid.
+struct FaultTable {
+    std::vector<FaultTableRow> rows;
+    std::vector<std::unique_ptr<uint64_t[]>> chunks;
+    size_t chunkUsed = 0;      // words used in the last chunk
+    size_t chunkCapacity = 0;  // words in the last chunk
+    uint32_t maxWords = 0;     // the largest `words` over the rows
+};
+
+// Stores a row of symbols ('0', '1', 'X', 'x' only, at most the node count)
+// as row `row` of the table, replacing what it held.
+void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
+
+// The symbol of row `row` at node `node`: '0', '1' or 'X' (a lower-case 'x'
+// reads back as 'X').
+char tableSymbol(const FaultTable& table, uint32_t row, uint32_t node);
+
+// The fault summary: `symbols` holds what the FAULTS line stored, from node 0;
+// every node beyond holds 'X'.
+struct FaultSummary {
+    std::string symbols;
+};
+
+struct PatternSet {
+    uint32_t vectorCount = 0;   // the count of the last VECTORS header; 0 before any
+    bool hasStorage = false;    // a VECTORS header has been read
+    bool hasFaultTable = false; // a TABLE row has been read
+    // Input values of the vectors whose PATTERNS rows were read, `inputWidth`
+    // (the model's input count) per vector, vector i at i * inputWidth; each
+    // 0, 1 or UnspecifiedValue. Vectors at or beyond patternRowCount have no row.
+    uint32_t inputWidth = 0;
+    std::vector<uint8_t> inputValues;
+    // One entry per vector below patternRowCount: 1 once a PATTERNS row was
+    // read for it, so its constants hold the model's values.
+    std::vector<uint8_t> constantsSet;
+    FaultTable faultTable;
+    FaultSummary faultSummary;
+};
+
+// Vectors that have a PATTERNS row (or a later one) in storage.
+inline uint32_t patternRowCount(const PatternSet& patterns) {
+    return static_cast<uint32_t>(patterns.constantsSet.size());
+}
+
+// The value of vector `vector` at variable position `position`: the inputs
+// as read, the constants from the model once the vector's row was read,
+// UnspecifiedValue everywhere else.
+uint8_t vectorValue(const PatternSet& patterns, const SsbddModel& model, uint32_t vector,
+                    uint32_t position);
+
+// Reads the patterns file, announced by "Reading test patterns file <path>"
+// and closed by "OK". Every failure is fatal.
+PatternSet readPatternSet(const std::string& path, const SsbddModel& model);
+
+// Releases the storage; silent.
+void releasePatternSet(PatternSet& patterns);
