@@ -32,9 +32,16 @@ struct FaultTable {
     uint32_t maxWords = 0;     // the largest `words` over the rows
 };
 
-// Stores a row of symbols ('0', '1', 'X', 'x' only, at most the node count)
-// as row `row` of the table, replacing what it held.
+// Stores a row of symbols ('0', '1', 'X', 'x' only) as row `row` of the
+// table, replacing what it held; rows between the last stored one and `row`
+// become all 'X'.
 void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
+
+// Zeroed room for the two planes of a row of `words` words per plane.
+uint64_t* reserveRowBits(FaultTable& table, uint32_t words);
+
+// Makes `row` (whose bits came from reserveRowBits) row `index` of the table.
+void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row);
 
 // The symbol of row `row` at node `node`: '0', '1' or 'X' (a lower-case 'x'
 // reads back as 'X').

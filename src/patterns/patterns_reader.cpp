@@ -2,8 +2,6 @@
 #include "driver/console.h"
 #include "patterns/pattern_set.h"
 
-void storeTableRow(FaultTable&, uint32_t, std::string_view) {}
-char tableSymbol(const FaultTable&, uint32_t, uint32_t) { return 'X'; }
 uint8_t vectorValue(const PatternSet&, const SsbddModel&, uint32_t, uint32_t) {
     return UnspecifiedValue;
 }

@@ -1,0 +1,75 @@
+#include <algorithm>
+#include <cstring>
+
+#include "patterns/pattern_set.h"
+
+namespace {
+
+// Rows are packed into chunks of at least this many words, so that the
+// table never moves once stored and grows without copying.
+constexpr size_t MinChunkWords = size_t{1} << 18;
+
+}  // namespace
+
+uint64_t* reserveRowBits(FaultTable& table, uint32_t words) {
+    size_t needed = 2 * static_cast<size_t>(words);
+    if (needed == 0) {
+        return nullptr;
+    }
+    if (table.chunks.empty() || table.chunkCapacity - table.chunkUsed < needed) {
+        size_t capacity = std::max(MinChunkWords, needed);
+        table.chunks.push_back(std::unique_ptr<uint64_t[]>(new uint64_t[capacity]));
+        table.chunkCapacity = capacity;
+        table.chunkUsed = 0;
+    }
+    uint64_t* bits = table.chunks.back().get() + table.chunkUsed;
+    table.chunkUsed += needed;
+    std::memset(bits, 0, needed * sizeof(uint64_t));
+    return bits;
+}
+
+void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row) {
+    if (index >= table.rows.size()) {
+        table.rows.resize(static_cast<size_t>(index) + 1);
+    }
+    table.rows[index] = row;
+    table.maxWords = std::max(table.maxWords, row.words);
+}
+
+void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols) {
+    auto words = static_cast<uint32_t>((symbols.size() + 63) / 64);
+    uint64_t* bits = reserveRowBits(table, words);
+    uint32_t width = 0;
+    for (size_t node = 0; node < symbols.size(); ++node) {
+        char symbol = symbols[node];
+        if (symbol != 'X') {
+            ++width;
+        }
+        uint64_t bit = uint64_t{1} << (node % 64);
+        if (symbol == '0') {
+            bits[node / 64] |= bit;
+        } else if (symbol == '1') {
+            bits[words + node / 64] |= bit;
+        }
+    }
+    placeTableRow(table, row, FaultTableRow{bits, words, width});
+}
+
+char tableSymbol(const FaultTable& table, uint32_t row, uint32_t node) {
+    if (row >= table.rows.size()) {
+        return 'X';
+    }
+    const FaultTableRow& stored = table.rows[row];
+    uint32_t word = node / 64;
+    if (word >= stored.words) {
+        return 'X';
+    }
+    uint64_t bit = uint64_t{1} << (node % 64);
+    if (stored.bits[word] & bit) {
+        return '0';
+    }
+    if (stored.bits[stored.words + word] & bit) {
+        return '1';
+    }
+    return 'X';
+}
