@@ -1,0 +1,96 @@
+// The console reporters: exact texts of progress, errors and time lines.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "driver/console.h"
+#include "driver/statistics.h"
+
+namespace {
+
+std::string fatalText(void (*raise)()) {
+    try {
+        raise();
+    } catch (const FatalError& error) {
+        return error.text;
+    }
+    return "no error raised";
+}
+
+TEST(FatalReporters, PrintTheLineFormOnlyForARealLine) {
+    EXPECT_EQ(fatalText([] { fatalError("Out of memory", NoLine); }), "\nError: Out of memory!\n");
+    EXPECT_EQ(fatalText([] { fatalError("Corrupt DD-model file", 0); }),
+              "\nError at line 0: Corrupt DD-model file!\n");
+    EXPECT_EQ(fatalText([] { fatalError("Line too long", 2147483647); }),
+              "\nError at line 2147483647: Line too long!\n");
+    EXPECT_EQ(fatalText([] { fatalError("x", -2); }), "\nError at line -2: x!\n");
+}
+
+TEST(FatalReporters, PutThePathBeforeTheMessage) {
+    EXPECT_EQ(fatalText([] { fatalFileError("a/b.agm", "Can't open DD-model file", NoLine); }),
+              "\nError: a/b.agm : Can't open DD-model file!\n");
+    EXPECT_EQ(fatalText([] { fatalFileError("c.tst", "Can't open file", 12); }),
+              "\nError at line 12: c.tst : Can't open file!\n");
+}
+
+TEST(FatalReporters, KeepLongMessagesWhole) {
+    std::string path(5000, 'p');
+    try {
+        fatalFileError(path, "File name too long", 7);
+        FAIL();
+    } catch (const FatalError& error) {
+        EXPECT_EQ(error.text, "\nError at line 7: " + path + " : File name too long!\n");
+    }
+}
+
+TEST(Progress, BracketsAStepOnOneLine) {
+    testing::internal::CaptureStdout();
+    reportProgress("Reading SSBDD-model file adder.agm");
+    reportDone();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nReading SSBDD-model file adder.agm... OK\n");
+}
+
+TEST(Timer, ReportsZeroRightAfterTheStart) {
+    testing::internal::CaptureStdout();
+    startTimer();
+    reportTime();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Time, used by process: 0.000000 \n");
+}
+
+TEST(Timer, CountsProcessTime) {
+    startTimer();
+    volatile double sink = 0;
+    for (long i = 0; i < 150000000L && sink < 1e300; ++i) {
+        sink = sink + 1.0;
+    }
+    testing::internal::CaptureStdout();
+    reportTime();
+    std::string line = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(line, std::regex("Time, used by process: [0-9]+\\.[0-9]{6} \n")));
+    EXPECT_NE(line, "Time, used by process: 0.000000 \n");
+}
+
+TEST(Statistics, PrintCyclesChosenAndCoverage) {
+    testing::internal::CaptureStdout();
+    printStatistics(3, 2, 6, 6);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Used 3 cycles\nChose 2 vectors\nCovered 6 of 12  (i.e. 50.000000 %)\n");
+}
+
+TEST(Statistics, PrintZeroPercentWithoutNodes) {
+    testing::internal::CaptureStdout();
+    printStatistics(0, 0, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Used 0 cycles\nChose 0 vectors\nCovered 0 of 0  (i.e. 0.000000 %)\n");
+}
+
+TEST(Statistics, RoundThePercentageToSixDecimals) {
+    testing::internal::CaptureStdout();
+    printStatistics(1, 1, 1, 3);
+    printStatistics(1, 1, 1, 256);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Used 1 cycles\nChose 1 vectors\nCovered 1 of 6  (i.e. 16.666667 %)\n"
+              "Used 1 cycles\nChose 1 vectors\nCovered 1 of 512  (i.e. 0.195312 %)\n");
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// Option scanning and file names, through the public parser.
+#include <gtest/gtest.h>
+
+#include "driver/console.h"
+#include "driver/file_names.h"
+#include "driver/options.h"
+
+namespace {
+
+RunOptions parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "tvcompact");
+    return parseCommandLine(static_cast<int>(args.size()), args.data());
+}
+
+std::string parseError(std::vector<const char*> args) {
+    try {
+        parse(std::move(args));
+    } catch (const FatalError& error) {
+        return error.text;
+    }
+    return "no error raised";
+}
+
+TEST(OptionScan, DefaultsWithTheDesignNameAlone) {
+    RunOptions options = parse({"adder"});
+    EXPECT_FALSE(options.faultCoverActive);
+    EXPECT_EQ(options.faultCoverPercent, 0u);
+    EXPECT_TRUE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.patternsExtension.has_value());
+    EXPECT_EQ(options.designName, "adder");
+}
+
+TEST(OptionScan, SetsEveryOptionAndIgnoresTheRest) {
+    RunOptions options = parse({"-fault_cover", "90", "-verbose", "-no_unique_vectors", "x", "adder"});
+    EXPECT_TRUE(options.faultCoverActive);
+    EXPECT_EQ(options.faultCoverPercent, 90u);
+    EXPECT_FALSE(options.seedWithEssentialVectors);
+    EXPECT_EQ(options.designName, "adder");
+}
+
+TEST(OptionScan, ExaminesValueArgumentsAgain) {
+    RunOptions options = parse({"-extension", "-no_unique_vectors", "adder"});
+    EXPECT_EQ(options.patternsExtension, "-no_unique_vectors");
+    EXPECT_FALSE(options.seedWithEssentialVectors);
+}
+
+TEST(OptionScan, LaterOccurrenceWins) {
+    RunOptions options =
+        parse({"-fault_cover", "50", "-extension", "a", "-fault_cover", "70", "-extension", "b"});
+    EXPECT_EQ(options.faultCoverPercent, 70u);
+    EXPECT_EQ(options.patternsExtension, "b");
+    EXPECT_EQ(options.designName, "b");
+}
+
+TEST(OptionScan, ComparesWholeNamesCaseSensitively) {
+    RunOptions options = parse({"-Fault_cover", "-no_unique", "-extensions", "a", "-fault_cover90", "adder"});
+    EXPECT_FALSE(options.faultCoverActive);
+    EXPECT_TRUE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.patternsExtension.has_value());
+}
+
+TEST(OptionScan, ADesignNameEqualToAnOptionSetsIt) {
+    RunOptions options = parse({"-no_unique_vectors"});
+    EXPECT_FALSE(options.seedWithEssentialVectors);
+    EXPECT_EQ(options.designName, "-no_unique_vectors");
+}
+
+TEST(OptionScan, ConvertsThePercentageLikeTheDecimalConversion) {
+    EXPECT_EQ(parse({"-fault_cover", " \t+95%", "d"}).faultCoverPercent, 95u);
+    EXPECT_EQ(parse({"-fault_cover", "abc", "d"}).faultCoverPercent, 0u);
+    EXPECT_EQ(parse({"-fault_cover", "", "d"}).faultCoverPercent, 0u);
+    EXPECT_EQ(parse({"-fault_cover", "007", "d"}).faultCoverPercent, 7u);
+    EXPECT_EQ(parse({"-fault_cover", "4294967295", "d"}).faultCoverPercent, 4294967295u);
+    EXPECT_EQ(parse({"-fault_cover", "99999999999999999999999", "d"}).faultCoverPercent, 4294967295u);
+    EXPECT_TRUE(parse({"-fault_cover", "abc", "d"}).faultCoverActive);
+}
+
+TEST(OptionScan, RejectsANegativePercentage) {
+    const char* expected = "\nError: Fault coverage percentage must not be negative!\n";
+    EXPECT_EQ(parseError({"-fault_cover", "-1", "d"}), expected);
+    EXPECT_EQ(parseError({"-fault_cover", " \n-0", "d"}), expected);
+    EXPECT_EQ(parse({"-fault_cover", "+-1", "d"}).faultCoverPercent, 0u);
+}
+
+TEST(OptionScan, ReportsAValueOptionWithoutValue) {
+    EXPECT_EQ(parseError({"-fault_cover"}), "\nError: Missing value for option -fault_cover!\n");
+    EXPECT_EQ(parseError({"d", "-extension"}), "\nError: Missing value for option -extension!\n");
+}
+
+TEST(OptionScan, ChecksTheArgumentCount) {
+    std::string usage = std::string("\nError: ") + UsageText + "!\n";
+    EXPECT_EQ(parseError({}), usage);
+    EXPECT_EQ(parseError({"1", "2", "3", "4", "5", "6", "7", "8"}), usage);
+    EXPECT_EQ(parse({"1", "2", "3", "4", "5", "6", "d"}).designName, "d");
+}
+
+TEST(FileNames, FollowTheDesignAndTheExtension) {
+    RunFileNames plain = buildFileNames(parse({"dir/adder"}));
+    EXPECT_EQ(plain.modelFile, "dir/adder.agm");
+    EXPECT_EQ(plain.patternsFile, "dir/adder.tst");
+    EXPECT_EQ(plain.compactedFile, "dir/adder.tst");
+    RunFileNames extended = buildFileNames(parse({"-extension", "pat", "adder"}));
+    EXPECT_EQ(extended.patternsFile, "adder.pat");
+    EXPECT_EQ(extended.compactedFile, "adder.tst");
+}
+
+TEST(FileNames, MustFitTheNameBuffer) {
+    std::string fits(95, 'd');
+    EXPECT_EQ(buildFileNames(parse({fits.c_str()})).modelFile, fits + ".agm");
+    std::string tooLong(96, 'd');
+    try {
+        buildFileNames(parse({tooLong.c_str()}));
+        FAIL();
+    } catch (const FatalError& error) {
+        EXPECT_EQ(error.text, "\nError: " + tooLong + " : File name too long!\n");
+    }
+    // The extension counts only for the patterns file that is read.
+    EXPECT_NO_THROW(buildFileNames(parse({"-extension", "abc", fits.c_str()})));
+    EXPECT_THROW(buildFileNames(parse({"-extension", "abcd", fits.c_str()})), FatalError);
+    std::string shortName(10, 'd');
+    std::string longExtension(88, 'e');
+    EXPECT_NO_THROW(buildFileNames(parse({"-extension", longExtension.c_str(), shortName.c_str()})));
+    longExtension += 'e';
+    EXPECT_THROW(buildFileNames(parse({"-extension", longExtension.c_str(), shortName.c_str()})),
+                 FatalError);
+}
+
+}  // namespace
