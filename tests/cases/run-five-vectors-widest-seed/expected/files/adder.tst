@@ -1,0 +1,7 @@
+.VECTORS 3
+
+.PATTERNS
+
+00x
+01x
+10x
