@@ -1,15 +1,33 @@
-// Placeholder until the model reader lands.
+// readModel: one pass over the model file, line by line, through the parser.
+#include <new>
+
 #include "driver/console.h"
+#include "model/model_line_source.h"
+#include "model/model_parse.h"
 #include "model/ssbdd_model.h"
 
 SsbddModel readModel(const std::string& path) {
-    reportProgress("Reading SSBDD-model file " + path);
-    reportDone();
-    return SsbddModel{};
-}
-
-void releaseModel(SsbddModel& model) {
-    reportProgress("Deleting SSBDD-model from memory");
-    model = SsbddModel{};
-    reportDone();
+    // The line being read when memory runs out; none before the first line.
+    int32_t lineBeingRead = NoLine;
+    try {
+        reportProgress("Reading SSBDD-model file " + path);
+        ModelParse parse;
+        {
+            ModelLineSource source(path);
+            std::string_view line;
+            while (source.next(line)) {
+                parse.line = source.lineNumber();
+                lineBeingRead = parse.line;
+                handleModelLine(parse, line);
+            }
+            // Only between graphs, or before the first one, may the file end.
+            if (parse.state != AwaitVar) {
+                fatalError("Corrupt DD-model file", source.lineNumber());
+            }
+        }
+        reportDone();
+        return std::move(parse.model);
+    } catch (const std::bad_alloc&) {
+        fatalError("Out of memory", lineBeingRead);
+    }
 }
