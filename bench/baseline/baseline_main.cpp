@@ -1,0 +1,57 @@
+// The baseline binary: the tool's run sequence, console output and error
+// handling, with the plain reader, the straightforward selection and the
+// plain writer in place of the fast ones. Used for side-by-side timing.
+#include <cstdio>
+#include <new>
+
+#include "baseline_patterns.h"
+#include "baseline_selection.h"
+#include "driver/console.h"
+#include "driver/file_names.h"
+#include "driver/options.h"
+#include "driver/statistics.h"
+#include "model/ssbdd_model.h"
+
+namespace {
+
+int runBaselineTool(int argc, const char* const* argv) {
+    RunOptions options = parseCommandLine(argc, argv);
+    RunFileNames names = buildFileNames(options);
+    startTimer();
+
+    SsbddModel model = readModel(names.modelFile);
+    BaselinePatternSet patterns = readBaselinePatternSet(names.patternsFile, model);
+    if (!patterns.hasFaultTable) {
+        fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
+    }
+
+    BaselineSelection selection =
+        runBaselineSelection(options, model.nodeCount, patterns.faultTable, patterns.faultSummary);
+    reportTime();
+    printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
+                    model.nodeCount);
+    writeBaselineCompactedPatterns(names.compactedFile, selection.state, selection.chosenCount,
+                                   patterns, model);
+
+    selection = BaselineSelection{};
+    releaseModel(model);
+    patterns = BaselinePatternSet{};
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return runBaselineTool(argc, argv);
+    } catch (const FatalError& error) {
+        std::fflush(stdout);
+        std::fputs(error.text.c_str(), stderr);
+        std::fflush(stderr);
+        return FatalExitStatus;
+    } catch (const std::bad_alloc&) {
+        std::fflush(stdout);
+        std::fputs("\nError: Out of memory!\n", stderr);
+        return FatalExitStatus;
+    }
+}
