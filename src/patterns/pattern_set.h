@@ -1,6 +1,7 @@
 // The annotated test patterns of a design: vectors, fault table, fault summary.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -83,6 +84,10 @@ uint8_t vectorValue(const PatternSet& patterns, const SsbddModel& model, uint32_
 // Reads the patterns file, announced by "Reading test patterns file <path>"
 // and closed by "OK". Every failure is fatal.
 PatternSet readPatternSet(const std::string& path, const SsbddModel& model);
+
+// As readPatternSet, reading the file `blockSize` bytes at a time (tests cut
+// their inputs at every block boundary with small sizes).
+PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize);
 
 // Releases the storage; silent.
 void releasePatternSet(PatternSet& patterns);
