@@ -1,0 +1,38 @@
+// A file written beside its target under a temporary name and renamed over
+// the target only once every byte is on disk, so that a failed write leaves
+// the target as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct ReplacementFile {
+    std::string target;
+    std::string temporary;
+    int fd = -1;
+    std::unique_ptr<char[]> buffer;
+    size_t used = 0;
+    bool failed = false;     // a write went wrong; nothing more is written
+    bool committed = false;  // renamed over the target
+
+    ReplacementFile() = default;
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    // Removes the temporary file unless it was committed.
+    ~ReplacementFile();
+};
+
+// Creates the temporary file beside `target`, with the target's permission
+// bits if it exists, else those a new file gets. Reports "Can't create file"
+// with the target when it can't.
+void openReplacement(ReplacementFile& file, const std::string& target);
+
+void appendBytes(ReplacementFile& file, const char* bytes, size_t count);
+void appendRun(ReplacementFile& file, char byte, uint64_t count);
+
+// Writes what is buffered, syncs, closes and renames over the target. Any
+// failure, here or in an earlier append, removes the temporary file and
+// reports "Can't write file" with the target.
+void commitReplacement(ReplacementFile& file);
