@@ -162,10 +162,9 @@ void readNodeLine(ModelParse& parse, std::string_view line) {
         corrupt(parse);
     }
     node.firstSuccessor = decimalAt(line, pair);
+    // Without white space after the first successor's text the line ends
+    // there, and the search for the '=' below fails.
     size_t second = skipFieldText(line, pair);
-    if (second == line.size()) {
-        corrupt(parse);
-    }
     node.secondSuccessor = decimalAt(line, second);
     size_t variable = afterFirst(line, second, '=');
     if (variable == NoField) {

@@ -1,5 +1,5 @@
 // The model reader's parser: its states, the indices it advances and the rule
-// for each kind of line. Used by readModel; exposed for the reader's tests.
+// for each kind of line, used by readModel.
 #pragma once
 
 #include <cstdint>
