@@ -1,8 +1,22 @@
-// Placeholder until the selection lands.
+// The selection run: totals, then seeding, greedy completion and elimination.
+#include <new>
+
+#include "driver/console.h"
+#include "select/selection_phases.h"
 #include "select/selection_state.h"
 
-SelectionState runSelection(const RunOptions&, const SsbddModel&, const PatternSet&) {
-    return SelectionState{};
+SelectionState runSelection(const RunOptions& options, const SsbddModel&, const PatternSet& patterns) {
+    try {
+        SelectionState state = createSelectionState(patterns);
+        state.detectableTotal = countDetectable(patterns.faultSummary);
+        if (options.faultCoverActive) {
+            state.coverLimit = computeCoverLimit(options.faultCoverPercent, state.detectableTotal);
+        }
+        seedSelection(state, options, patterns);
+        completeGreedily(state, options, patterns);
+        eliminateRedundant(state, patterns);
+        return state;
+    } catch (const std::bad_alloc&) {
+        fatalError("Out of memory", NoLine);
+    }
 }
-uint32_t countDetectable(const FaultSummary&) { return 0; }
-uint32_t computeCoverLimit(uint32_t, uint32_t) { return 0; }
