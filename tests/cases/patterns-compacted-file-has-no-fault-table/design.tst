@@ -1,0 +1,6 @@
+.VECTORS 2
+
+.PATTERNS
+
+01hx
+10hx

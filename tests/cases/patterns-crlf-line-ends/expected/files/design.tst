@@ -1,0 +1,8 @@
+.VECTORS 4
+
+.PATTERNS
+
+00hx
+01hx
+10hx
+11hx

@@ -1,0 +1,4 @@
+.VECTORS 1
+.COVERAGE                                                                                                                      
+.PATTERNS
+1X

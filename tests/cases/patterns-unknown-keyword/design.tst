@@ -1,0 +1,3 @@
+.VECTORS 2
+.PATERNS
+01
