@@ -2,7 +2,6 @@
 // bytes until its row ends, so a row may run across any number of blocks.
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 
 #include "driver/console.h"
@@ -49,6 +48,15 @@ bool constantsHaveValues(PatternsReader& reader) {
     return reader.constants == ConstantsCheck::Valid;
 }
 
+// Set bits of a word, without the library call that std::popcount becomes
+// on processors without a population-count instruction.
+inline uint32_t countBits(uint64_t bits) {
+    bits = bits - ((bits >> 1) & 0x5555555555555555ULL);
+    bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<uint32_t>((bits * 0x0101010101010101ULL) >> 56);
+}
+
 void ensureScratchWords(TableRowScratch& scratch, size_t words) {
     if (scratch.fault0.size() >= words) {
         return;
@@ -91,13 +99,14 @@ void storeScratchRow(PatternsReader& reader, uint32_t vector, uint64_t symbols) 
         words = earlier.words;
     }
 
+    // The three planes never share a bit.
     uint32_t width = 0;
-    bool anyLowerX = false;
+    uint64_t lowerX = 0;
     for (uint32_t word = 0; word < words; ++word) {
-        width += static_cast<uint32_t>(std::popcount(scratch.fault0[word]) + std::popcount(scratch.fault1[word]) +
-                                       std::popcount(scratch.lowerX[word]));
-        anyLowerX = anyLowerX || scratch.lowerX[word] != 0;
+        width += countBits(scratch.fault0[word] | scratch.fault1[word] | scratch.lowerX[word]);
+        lowerX |= scratch.lowerX[word];
     }
+    bool anyLowerX = lowerX != 0;
     uint64_t* bits = reserveRowBits(table, words);
     if (words > 0) {
         std::memcpy(bits, scratch.fault0.data(), words * sizeof(uint64_t));
