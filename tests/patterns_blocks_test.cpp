@@ -128,3 +128,25 @@ TEST(PatternsBlocks, ErrorsKeepTheirLineAtEveryBlockSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real circuits' files read alike by both readers, whole, at a small and
+// at the normal block size.
+TEST(PatternsBlocks, RealDesignsReadAlikeByBothReaders) {
+    for (const char* design : {"c17", "c432", "c880", "c1908"}) {
+        SCOPED_TRACE(design);
+        fs::path base = fs::path(SHARED_DATA_DIR) / design / design;
+        testing::internal::CaptureStdout();
+        SsbddModel model = readModel(base.string() + ".agm");
+        testing::internal::GetCapturedStdout();
+        fs::path file = base.string() + ".tst";
+        std::string reference = readBaseline(file, model, UINT32_MAX).result;
+        ASSERT_EQ(reference.rfind("count ", 0), 0u) << reference.substr(0, 200);
+        EXPECT_NE(reference.find(" table\n"), std::string::npos);
+        EXPECT_EQ(readFast(file, model, 0, UINT32_MAX).result, reference);
+        EXPECT_EQ(readFast(file, model, 4093, UINT32_MAX).result, reference);
+    }
+}
+
+}  // namespace
