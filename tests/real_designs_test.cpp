@@ -1,0 +1,244 @@
+// Runs the binary on the fault-simulated benchmark circuits and checks the
+// compacted file against the original fault table with a checker of its own:
+// the written vectors, mapped back to their rows, must cover what the whole
+// set covers (or pass the coverage limit), the counts must agree, and no
+// written vector may be redundant, except the widest seed vector.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "support/tool_run.h"
+
+namespace {
+
+struct OriginalDesign {
+    uint32_t inputCount = 0;
+    std::vector<std::string> inputs;  // the first inputCount symbols of every PATTERNS row
+    std::vector<std::string> table;   // TABLE rows as written
+    std::string summary;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst) {
+    OriginalDesign design;
+    std::smatch match;
+    std::string model = readFile(agm);
+    std::regex stat("STAT# *([0-9]+), *([0-9]+), *([0-9]+), *([0-9]+)");
+    EXPECT_TRUE(std::regex_search(model, match, stat));
+    design.inputCount = static_cast<uint32_t>(std::stoul(match[4]));
+    std::string section;
+    for (const std::string& line : lines(readFile(tst))) {
+        if (!line.empty() && line[0] == '.') {
+            section = line.substr(1, line.find(' ') - 1);
+        } else if (line.empty()) {
+            continue;
+        } else if (section == "PATTERNS") {
+            design.inputs.push_back(line.substr(0, design.inputCount));
+        } else if (section == "TABLE") {
+            design.table.push_back(line);
+        } else if (section == "FAULTS") {
+            design.summary = line;
+        }
+    }
+    return design;
+}
+
+// Faults as node * 2 + fault.
+std::set<size_t> faultsOf(const std::string& row) {
+    std::set<size_t> faults;
+    for (size_t node = 0; node < row.size(); ++node) {
+        if (row[node] == '0' || row[node] == '1') {
+            faults.insert(node * 2 + static_cast<size_t>(row[node] - '0'));
+        }
+    }
+    return faults;
+}
+
+uint32_t printedNumber(const std::string& out, const std::string& pattern) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(out, match, std::regex(pattern))) << pattern;
+    return match.size() > 1 ? static_cast<uint32_t>(std::stoul(match[1])) : 0;
+}
+
+struct DesignCase {
+    std::string design;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const DesignCase& designCase, std::ostream* out) {
+    *out << designCase.design;
+    for (const std::string& option : designCase.options) {
+        *out << ' ' << option;
+    }
+}
+
+class RealDesign : public testing::TestWithParam<DesignCase> {};
+
+TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
+    const DesignCase& param = GetParam();
+    const fs::path source = fs::path(SHARED_DATA_DIR) / param.design;
+    if (!fs::exists(source)) {
+        GTEST_SKIP() << "no shared data at " << source;
+    }
+    const fs::path agm = source / (param.design + ".agm");
+    const fs::path tst = source / (param.design + ".tst");
+    OriginalDesign original = readOriginal(agm, tst);
+    ASSERT_EQ(original.inputs.size(), original.table.size());
+
+    ScratchDir work;
+    fs::copy_file(agm, work / (param.design + ".agm"));
+    fs::copy_file(tst, work / (param.design + ".tst"));
+    fs::permissions(work / (param.design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
+    RunRequest request;
+    request.workDir = work.path();
+    request.args = param.options;
+    request.args.push_back(param.design);
+    BinaryResult result = runBinary(request);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+
+    uint32_t chosen = printedNumber(result.out, "Chose ([0-9]+) vectors\n");
+    uint32_t covered = printedNumber(result.out, "Covered ([0-9]+) of ");
+    std::vector<std::string> written = lines(readFile(work / (param.design + ".tst")));
+    ASSERT_GE(written.size(), 4u);
+    EXPECT_EQ(written[0], ".VECTORS " + std::to_string(chosen));
+    EXPECT_EQ(written[1], "");
+    EXPECT_EQ(written[2], ".PATTERNS");
+    EXPECT_EQ(written[3], "");
+    std::vector<std::string> rows(written.begin() + 4, written.end());
+    ASSERT_EQ(rows.size(), chosen);
+
+    // Map every written row back to its vector: rows keep the file order.
+    std::vector<size_t> picked;
+    size_t next = 0;
+    for (const std::string& row : rows) {
+        std::string inputs = row.substr(0, original.inputCount);
+        while (next < original.inputs.size() && original.inputs[next] != inputs) {
+            ++next;
+        }
+        ASSERT_LT(next, original.inputs.size()) << "written row not in the original: " << row;
+        picked.push_back(next++);
+    }
+
+    std::map<size_t, int> detectors;
+    for (size_t vector : picked) {
+        for (size_t fault : faultsOf(original.table[vector])) {
+            ++detectors[fault];
+        }
+    }
+    std::set<size_t> all;
+    for (const std::string& row : original.table) {
+        std::set<size_t> faults = faultsOf(row);
+        all.insert(faults.begin(), faults.end());
+    }
+    EXPECT_EQ(covered, detectors.size());
+
+    bool limited = false;
+    for (size_t i = 0; i + 1 < param.options.size(); ++i) {
+        if (param.options[i] == "-fault_cover") {
+            limited = true;
+            uint32_t detectable = 0;
+            for (char symbol : original.summary) {
+                detectable += symbol == '&' ? 2 : (symbol == '0' || symbol == '1') ? 1 : 0;
+            }
+            uint32_t percent = static_cast<uint32_t>(std::stoul(param.options[i + 1]));
+            EXPECT_GT(covered, static_cast<uint32_t>(percent * detectable / 100.0));
+        }
+    }
+    if (!limited) {
+        EXPECT_EQ(detectors.size(), all.size());
+    }
+
+    // Only the widest seed vector may be redundant.
+    bool widestSeed = std::find(param.options.begin(), param.options.end(), "-no_unique_vectors") !=
+                      param.options.end();
+    size_t widest = 0;
+    for (size_t v = 0; v < original.table.size(); ++v) {
+        if (faultsOf(original.table[v]).size() > faultsOf(original.table[widest]).size()) {
+            widest = v;
+        }
+    }
+    for (size_t vector : picked) {
+        if (widestSeed && vector == widest) {
+            continue;
+        }
+        bool needed = false;
+        for (size_t fault : faultsOf(original.table[vector])) {
+            needed = needed || detectors[fault] == 1;
+        }
+        EXPECT_TRUE(needed) << "vector " << vector << " is redundant";
+    }
+}
+
+std::vector<DesignCase> designCases() {
+    std::vector<DesignCase> cases;
+    for (const char* design : {"c17", "c432", "c880", "c1908"}) {
+        cases.push_back({design, {}});
+        cases.push_back({design, {"-no_unique_vectors"}});
+        cases.push_back({design, {"-fault_cover", "95"}});
+    }
+    return cases;
+}
+
+std::string caseName(const testing::TestParamInfo<DesignCase>& info) {
+    std::string name = info.param.design;
+    for (const std::string& option : info.param.options) {
+        for (char c : option) {
+            if (std::isalnum(static_cast<unsigned char>(c))) {
+                name += c;
+            }
+        }
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Benchmarks, RealDesign, testing::ValuesIn(designCases()), caseName);
+
+}  // namespace
+
+#ifdef TVCOMPACT_BASELINE_BINARY
+namespace {
+
+// The tool and the baseline built from the plain reader and the
+// straightforward selection print the same and write the same file.
+TEST_P(RealDesign, MatchesTheBaseline) {
+    const DesignCase& param = GetParam();
+    const fs::path source = fs::path(SHARED_DATA_DIR) / param.design;
+    if (!fs::exists(source)) {
+        GTEST_SKIP() << "no shared data at " << source;
+    }
+    std::vector<BinaryResult> results;
+    std::vector<std::string> files;
+    for (const char* binary : {TVCOMPACT_BINARY, TVCOMPACT_BASELINE_BINARY}) {
+        ScratchDir work;
+        for (const char* extension : {".agm", ".tst"}) {
+            fs::copy_file(source / (param.design + extension), work / (param.design + extension));
+        }
+        fs::permissions(work / (param.design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
+        RunRequest request;
+        request.workDir = work.path();
+        request.args = param.options;
+        request.args.push_back(param.design);
+        request.binary = binary;
+        results.push_back(runBinary(request));
+        files.push_back(readFile(work / (param.design + ".tst")));
+    }
+    EXPECT_EQ(results[0].status, results[1].status);
+    EXPECT_EQ(results[0].out, results[1].out);
+    EXPECT_EQ(results[0].err, results[1].err);
+    EXPECT_EQ(files[0], files[1]);
+}
+
+}  // namespace
+#endif
