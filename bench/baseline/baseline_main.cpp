@@ -1,12 +1,10 @@
 // The baseline binary: the tool's run sequence, console output and error
 // handling, with the plain reader, the straightforward selection and the
 // plain writer in place of the fast ones. Used for side-by-side timing.
-#include <cstdio>
-#include <new>
-
 #include "baseline_patterns.h"
 #include "baseline_selection.h"
 #include "driver/console.h"
+#include "driver/fatal_exit.h"
 #include "driver/file_names.h"
 #include "driver/options.h"
 #include "driver/statistics.h"
@@ -41,17 +39,4 @@ int runBaselineTool(int argc, const char* const* argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return runBaselineTool(argc, argv);
-    } catch (const FatalError& error) {
-        std::fflush(stdout);
-        std::fputs(error.text.c_str(), stderr);
-        std::fflush(stderr);
-        return FatalExitStatus;
-    } catch (const std::bad_alloc&) {
-        std::fflush(stdout);
-        std::fputs("\nError: Out of memory!\n", stderr);
-        return FatalExitStatus;
-    }
-}
+int main(int argc, char** argv) { return runReportingFatalErrors(runBaselineTool, argc, argv); }
