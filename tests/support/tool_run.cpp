@@ -6,11 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 BinaryResult runBinary(const RunRequest& request) {
     ScratchDir capture;
@@ -45,11 +47,21 @@ BinaryResult runBinary(const RunRequest& request) {
             struct rlimit limit {*request.fileSizeLimit, *request.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (request.addressSpaceLimit && AddressSpaceLimitApplies) {
+            struct rlimit limit {*request.addressSpaceLimit, *request.addressSpaceLimit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (request.killAfter) {
+        std::this_thread::sleep_for(*request.killAfter);
+        // Until it is waited for, the child's id stays its own, even once it ended.
+        kill(child, SIGKILL);
+    }
     int waitStatus = 0;
-    waitpid(child, &waitStatus, 0);
+    while (waitpid(child, &waitStatus, 0) < 0 && errno == EINTR) {
+    }
 
     BinaryResult result;
     result.out = maskTime(readFile(outPath));

@@ -1,6 +1,7 @@
 // Running the built tvcompact binary in a scratch directory, and file helpers.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -19,10 +20,29 @@ struct RunRequest {
     fs::path workDir;
     std::vector<std::string> args;                // the arguments after the program name
     std::optional<unsigned long> fileSizeLimit;   // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+    // RLIMIT_AS in bytes. A binary built with AddressSanitizer reserves far
+    // more address space than any such limit, so there it is not applied
+    // (see AddressSpaceLimitApplies).
+    std::optional<unsigned long> addressSpaceLimit;
+    // SIGKILL the child this long after it was started, if it still runs.
+    std::optional<std::chrono::microseconds> killAfter;
     std::string binary = TVCOMPACT_BINARY;
 };
 
 BinaryResult runBinary(const RunRequest& request);
+
+// Whether RunRequest::addressSpaceLimit takes effect in this build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool AddressSpaceLimitApplies = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool AddressSpaceLimitApplies = false;
+#else
+constexpr bool AddressSpaceLimitApplies = true;
+#endif
+#else
+constexpr bool AddressSpaceLimitApplies = true;
+#endif
 
 // A fresh directory under the system's temporary directory, removed with its
 // contents when the object goes away.
