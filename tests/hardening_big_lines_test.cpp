@@ -1,0 +1,156 @@
+// Very long lines in either file, and files whose real contents outgrow the
+// memory the process may have. Every run is limited to 2 GiB of address
+// space; the memory-exhaustion runs to much less, so that the tool meets the
+// end of its memory on a file of a few tens of megabytes.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/tool_run.h"
+
+namespace {
+
+constexpr unsigned long TwoGiB = 2UL << 30;
+constexpr size_t TenMegabytes = size_t{10} << 20;
+constexpr size_t FiftyMegabytes = size_t{50} << 20;
+
+const std::string ModelProgress = "\nReading SSBDD-model file design.agm... ";
+const std::string PatternsProgress = "\nReading test patterns file design.tst... ";
+const std::string ReadModel = ModelProgress + "OK\n";
+
+std::string errorAt(int line, const std::string& message) {
+    return "\nError at line " + std::to_string(line) + ": " + message + "!\n";
+}
+
+BinaryResult runDesign(const std::string& model, const std::string& patterns,
+                       unsigned long addressSpace = TwoGiB, std::string* written = nullptr) {
+    ScratchDir dir;
+    writeFile(dir / "design.agm", model);
+    writeFile(dir / "design.tst", patterns);
+    RunRequest request;
+    request.workDir = dir.path();
+    request.args = {"design"};
+    request.addressSpaceLimit = addressSpace;
+    BinaryResult result = runBinary(request);
+    if (written != nullptr) {
+        *written = readFile(dir / "design.tst");
+    }
+    return result;
+}
+
+const std::string Head = "STAT# 3, 3, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
+// Two thousand million nodes: no TABLE row can be too long.
+const std::string WideHead = "STAT# 2000000000, 3, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
+const std::string Patterns = ".VECTORS 2\n.PATTERNS\n01\n10\n.TABLE\n01X\nX10\n.FAULTS\n&10\n";
+
+TEST(TenMegabyteModelLine, IsTooLongWhereverItStands) {
+    const std::string longText(TenMegabytes, 'a');
+    struct Case {
+        const char* where;
+        std::string model;
+        int line;
+    };
+    const Case cases[] = {
+        {"a plain line", Head + longText + "\n", 3},
+        {"a comment line", Head + ";" + longText + "\n", 3},
+        {"the last line, without a line feed", Head + longText, 3},
+        {"a line of NUL bytes", std::string(TenMegabytes, '\0') + "\n" + Head, 1},
+        {"a STAT# line", "STAT# 3, 3, 1, 2, 0, 1" + longText + "\n", 1},
+        {"a line of carriage returns", Head + std::string(TenMegabytes, '\r') + "\n", 3},
+    };
+    for (const Case& c : cases) {
+        BinaryResult result = runDesign(c.model, Patterns);
+        EXPECT_EQ(result.status, 14) << c.where;
+        EXPECT_EQ(result.out, ModelProgress) << c.where;
+        EXPECT_EQ(result.err, errorAt(c.line, "Line too long")) << c.where;
+    }
+}
+
+TEST(FiftyMegabyteTableRow, IsTooLongForThreeNodes) {
+    BinaryResult result = runDesign(Head, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n");
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.out, ReadModel + PatternsProgress);
+    EXPECT_EQ(result.err, errorAt(3, "Line of table too long"));
+}
+
+TEST(FiftyMegabyteTableRow, IsARowLikeAnyOtherWhenTheModelHasTheNodes) {
+    // One vector detecting fault 0 of fifty million nodes: alone, it is essential.
+    std::string written;
+    BinaryResult result =
+        runDesign(WideHead, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n", TwoGiB, &written);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, ReadModel + PatternsProgress +
+                              "OK\nTime, used by process: TIME \nUsed 0 cycles\nChose 1 vectors\n"
+                              "Covered 52428800 of 4000000000  (i.e. 1.310720 %)\n"
+                              "\nDeleting SSBDD-model from memory... OK\n");
+    EXPECT_EQ(written, ".VECTORS 1\n\n.PATTERNS\n\nxxx\n");
+}
+
+TEST(FiftyMegabyteFaultsLine, IsTooLongForThreeNodes) {
+    BinaryResult result =
+        runDesign(Head, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n");
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.out, ReadModel + PatternsProgress);
+    EXPECT_EQ(result.err, errorAt(5, "FAULTS section too long"));
+}
+
+TEST(FiftyMegabytePatternsLines, AreReadAsFarAsTheFormatLooks) {
+    // After its inputs a row is skipped however long it is; so is a line
+    // outside any section, and the rest of a header beyond what is compared.
+    const std::string tail(FiftyMegabytes, 'z');
+    const std::string file = ".COVERAGE " + tail + "\n" + tail + "\n.VECTORS 2\n.PATTERNS\n01" + tail +
+                             "\n10\n.TABLE\n01X" + tail + "\nX10\n.FAULTS\n&10" + tail + "\n";
+    std::string written;
+    BinaryResult result = runDesign(Head, file, TwoGiB, &written);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, ReadModel + PatternsProgress +
+                              "OK\nTime, used by process: TIME \nUsed 0 cycles\nChose 2 vectors\n"
+                              "Covered 3 of 6  (i.e. 50.000000 %)\n\nDeleting SSBDD-model from memory... OK\n");
+    EXPECT_EQ(written, ".VECTORS 2\n\n.PATTERNS\n\n01x\n10x\n");
+}
+
+// Far below what the runs above need, far above what the tool needs to start.
+constexpr unsigned long SmallAddressSpace = 64UL << 20;
+
+TEST(MemoryExhaustion, ModelOfMoreNodesThanFitIsOutOfMemoryAtTheLineBeingRead) {
+    if (!AddressSpaceLimitApplies) {
+        GTEST_SKIP() << "an address-space limit does not apply to a sanitizer build";
+    }
+    constexpr int Nodes = 2000000;
+    std::string model = "STAT# " + std::to_string(Nodes) + ", 3, 1, 2, 0, 1\nMODE# STRUCTURAL\n"
+                        "VAR# 0: (I) \"a\"\nVAR# 1: (I) \"b\"\nVAR# 2: (O) \"y\"\nGRP# 0: =0 =" +
+                        std::to_string(Nodes) + "\n";
+    model.reserve(model.size() + size_t{Nodes} * 16);
+    for (int n = 0; n < Nodes; ++n) {
+        model += ": () (0 0) =0 \"\"\n";
+    }
+    BinaryResult result = runDesign(model, Patterns, SmallAddressSpace);
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.out, ModelProgress);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(result.err, match, std::regex("\nError at line ([0-9]+): Out of memory!\n")))
+        << result.err;
+    int line = std::stoi(match[1]);
+    EXPECT_GT(line, 6) << "memory runs out among the node lines";
+    EXPECT_LE(line, 6 + Nodes);
+}
+
+TEST(MemoryExhaustion, FaultsLineLongerThanFitsIsOutOfMemoryWithoutALine) {
+    if (!AddressSpaceLimitApplies) {
+        GTEST_SKIP() << "an address-space limit does not apply to a sanitizer build";
+    }
+    BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n",
+                                    SmallAddressSpace);
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.out, ReadModel + PatternsProgress);
+    EXPECT_EQ(result.err, "\nError: Out of memory!\n");
+}
+
+TEST(MemoryExhaustion, TheSameFilesRunWithEnoughMemory) {
+    // The faults line above, under 2 GiB: the run completes.
+    BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("Covered 1 of 4000000000"), std::string::npos) << result.out;
+}
+
+}  // namespace
