@@ -1,0 +1,160 @@
+// The run rewrites the patterns file it read. However the run ends while it
+// writes, killed at any moment or stopped by a file-size limit, the file is
+// afterwards either the old one or the complete new one, never a part.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <random>
+
+#include "support/tool_run.h"
+
+namespace {
+
+constexpr int Vectors = 512;
+constexpr int Inputs = 9;
+constexpr int Variables = 20000;
+
+// Every vector alone detects fault 0 of its own node, so all are chosen and
+// the compacted file holds 512 rows of 20000 characters, about 10 MB.
+std::string killModel() {
+    return "STAT# " + std::to_string(Vectors) + ", " + std::to_string(Variables) + ", 1, " +
+           std::to_string(Inputs) + ", 0, 1\nMODE# STRUCTURAL\n";
+}
+
+std::string inputsOf(int vector) {
+    std::string row;
+    for (int bit = Inputs - 1; bit >= 0; --bit) {
+        row += ((vector >> bit) & 1) != 0 ? '1' : '0';
+    }
+    return row;
+}
+
+std::string killPatterns() {
+    std::string text = ".VECTORS " + std::to_string(Vectors) + "\n.PATTERNS\n";
+    for (int v = 0; v < Vectors; ++v) {
+        text += inputsOf(v) + "\n";
+    }
+    text += ".TABLE\n";
+    for (int v = 0; v < Vectors; ++v) {
+        text += std::string(v, 'X') + "0\n";
+    }
+    return text + ".FAULTS\n" + std::string(Vectors, '0') + "\n";
+}
+
+std::string expectedCompacted() {
+    std::string text = ".VECTORS " + std::to_string(Vectors) + "\n\n.PATTERNS\n\n";
+    for (int v = 0; v < Vectors; ++v) {
+        text += inputsOf(v) + std::string(Variables - Inputs, 'x') + "\n";
+    }
+    return text;
+}
+
+bool isTemporaryOfTarget(const std::string& name) {
+    const std::string prefix = "design.tst.";
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+}
+
+struct KillTally {
+    int finished = 0;       // the run ended before the kill
+    int oldFile = 0;        // killed; the file read is still there
+    int newFile = 0;        // killed after the rename
+    int leftTemporary = 0;  // killed during the write: its temporary file stays behind
+};
+
+TEST(WriteKilled, LeavesTheOldFileOrTheCompleteNewOne) {
+    const std::string model = killModel();
+    const std::string old = killPatterns();
+    const std::string compacted = expectedCompacted();
+    ScratchDir dir;
+    writeFile(dir / "design.agm", model);
+    RunRequest request;
+    request.workDir = dir.path();
+    request.args = {"design"};
+
+    // One whole run: its output, and how long a run takes, to spread the kills over.
+    writeFile(dir / "design.tst", old);
+    auto start = std::chrono::steady_clock::now();
+    BinaryResult whole = runBinary(request);
+    auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    ASSERT_EQ(readFile(dir / "design.tst"), compacted);
+
+    std::mt19937 random(77);
+    std::uniform_int_distribution<long> moment(0, runTime.count() + runTime.count() / 5);
+    KillTally tally;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        writeFile(dir / "design.tst", old);
+        request.killAfter = std::chrono::microseconds(moment(random));
+        BinaryResult result = runBinary(request);
+        ASSERT_TRUE(result.status == 0 || result.status == 128 + 9) << result.status << result.err;
+
+        std::map<std::string, std::string> files = directoryFiles(dir.path());
+        EXPECT_EQ(files["design.agm"], model);
+        const std::string& left = files["design.tst"];
+        EXPECT_TRUE(left == old || left == compacted) << "design.tst holds " << left.size() << " bytes";
+        bool temporary = false;
+        for (const auto& [name, content] : files) {
+            if (name == "design.agm" || name == "design.tst") {
+                continue;
+            }
+            EXPECT_TRUE(isTemporaryOfTarget(name)) << "unexpected file " << name;
+            EXPECT_EQ(result.status, 128 + 9) << "only a killed run may leave " << name;
+            temporary = true;
+            fs::remove(dir / name);
+        }
+        if (result.status == 0) {
+            ++tally.finished;
+            EXPECT_EQ(left, compacted);
+        } else {
+            (left == old ? tally.oldFile : tally.newFile) += 1;
+            tally.leftTemporary += temporary ? 1 : 0;
+        }
+    }
+    std::cout << "kills: " << tally.finished << " runs finished first; " << tally.oldFile
+              << " kills left the old file, " << tally.leftTemporary
+              << " of them with the writer's temporary file beside it; " << tally.newFile
+              << " left the new file\n";
+    RecordProperty("finished", tally.finished);
+    RecordProperty("oldFile", tally.oldFile);
+    RecordProperty("newFile", tally.newFile);
+    RecordProperty("leftTemporary", tally.leftTemporary);
+}
+
+TEST(WriteStoppedByFileSizeLimit, LeavesTheOldFileAtEveryLimit) {
+    const std::string model = killModel();
+    const std::string old = killPatterns();
+    const std::string compacted = expectedCompacted();
+    // Around the writer's 1 MiB buffer, and up to one byte short of the file.
+    const unsigned long limits[] = {4096, (1UL << 20) - 1, 1UL << 20, (1UL << 20) + 1, 5UL << 20,
+                                    compacted.size() - 1};
+    for (unsigned long limit : limits) {
+        SCOPED_TRACE("limit " + std::to_string(limit));
+        ScratchDir dir;
+        writeFile(dir / "design.agm", model);
+        writeFile(dir / "design.tst", old);
+        RunRequest request;
+        request.workDir = dir.path();
+        request.args = {"design"};
+        request.fileSizeLimit = limit;
+        BinaryResult result = runBinary(request);
+        EXPECT_EQ(result.status, 14);
+        EXPECT_EQ(result.err, "\nError: design.tst : Can't write file!\n");
+        std::map<std::string, std::string> files = directoryFiles(dir.path());
+        EXPECT_EQ(files.size(), 2u) << "the temporary file is removed";
+        EXPECT_EQ(files["design.tst"], old);
+    }
+    ScratchDir dir;
+    writeFile(dir / "design.agm", model);
+    writeFile(dir / "design.tst", old);
+    RunRequest request;
+    request.workDir = dir.path();
+    request.args = {"design"};
+    request.fileSizeLimit = compacted.size();
+    BinaryResult result = runBinary(request);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readFile(dir / "design.tst"), compacted);
+}
+
+}  // namespace
