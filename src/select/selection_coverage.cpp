@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "select/bit_count.h"
 #include "select/selection_phases.h"
 
 uint32_t countDetectable(const FaultSummary& summary) {
@@ -68,16 +69,8 @@ void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
 }
 
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row) {
-    const uint64_t* plane0 = row.bits;
-    const uint64_t* plane1 = row.bits + row.words;
-    const uint64_t* covered0 = state.covered0.data();
-    const uint64_t* covered1 = state.covered1.data();
-    uint32_t gain = 0;
-    for (uint32_t word = 0; word < row.words; ++word) {
-        gain += static_cast<uint32_t>(std::popcount(plane0[word] & ~covered0[word]) +
-                                      std::popcount(plane1[word] & ~covered1[word]));
-    }
-    return gain;
+    return countAndNot(row.bits, state.covered0.data(), row.words) +
+           countAndNot(row.bits + row.words, state.covered1.data(), row.words);
 }
 
 bool rowAddsFault(const SelectionState& state, const FaultTableRow& row) {
