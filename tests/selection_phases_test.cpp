@@ -109,6 +109,23 @@ TEST(SelectionTotals, RowOperationsTreatLowerCaseXAsNoDetectionButCountItInTheWi
     EXPECT_EQ(state.count0[0], 2);
 }
 
+TEST(SelectionTotals, GainsOfRowsOfThousandsOfNodes) {
+    // Every node detected, across many words of all ones.
+    std::string everyOther;
+    for (int node = 0; node < 5000; ++node) {
+        everyOther += node % 2 == 0 ? '1' : 'X';
+    }
+    PatternSet patterns = makePatterns({std::string(5000, '0'), everyOther, std::string(4000, '1')},
+                                       std::string(5000, '&'));
+    SelectionState state = createSelectionState(patterns);
+    EXPECT_EQ(gainOf(state, patterns, 0), 5000u);
+    EXPECT_EQ(gainOf(state, patterns, 2), 4000u);
+    applyVector(state, patterns, 1);
+    EXPECT_EQ(state.coveredCount, 2500u);
+    EXPECT_EQ(gainOf(state, patterns, 0), 5000u);
+    EXPECT_EQ(gainOf(state, patterns, 2), 2000u);
+}
+
 TEST(SelectionTotals, LimitOfNinetyPercentOfFortyFiveStopsAtFortyOneCovered) {
     // Every fault essential: the seeding takes one vector per fault and stops
     // after the 41st; the greedy phase still makes one pick and then stops.

@@ -277,6 +277,10 @@ TEST(SelectionAgainstReference, LargerTables) {
     compareOnRandomInstances(3, 200, Shape{160, 400});
 }
 
+TEST(SelectionAgainstReference, RowsOfThousandsOfNodes) {
+    compareOnRandomInstances(6, 40, Shape{10, 5000});
+}
+
 // Vectors counted by the header but without a stored row are all 'X' to the
 // reference: every observable result stays the same, and the reference only
 // discards those vectors as well in the default seeding.
