@@ -5,8 +5,8 @@
 // top is recomputed, and when it still ranks above the next key it beats
 // every candidate, exactly as the scan's strictly-greater rule would.
 #include <algorithm>
-#include <utility>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "select/bit_count.h"
@@ -132,8 +132,9 @@ void completeGreedily(SelectionState& state, const RunOptions& options, const Pa
     OpenWords open;
     std::vector<GainKey> heap = initialGains(state, patterns, open);
     state.greedyPicks.reserve(heap.size());
-    // Vectors beyond the stored rows detect nothing and are never picked, so
-    // stopping at `vectors` picks stops where the full vector count would.
+    // The cycle count is compared with the vectors looked at rather than the
+    // declared count: the vectors beyond them have no row, are never picked,
+    // and so cannot change where the phase stops.
     while (state.coveredCount < state.detectableTotal) {
         uint32_t pick = 0;
         if (!popBestCandidate(heap, open, state, patterns, pick)) {
