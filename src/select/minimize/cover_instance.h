@@ -1,0 +1,67 @@
+// The covering problem behind "-minimize": the faults to keep covered are the
+// elements, the vectors are the columns, every column costs one.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+#include "select/minimize/search_budget.h"
+
+// Both orientations as compressed lists. Columns are numbered in ascending
+// vector order, so the lowest column index is also the lowest vector index;
+// elements are numbered by fault (fault 0 of every node, then fault 1).
+struct CoverInstance {
+    uint32_t elementCount = 0;
+    uint32_t columnCount = 0;
+    std::vector<uint32_t> columnVector;    // the vector behind each column
+    std::vector<uint32_t> columnStart;     // columnCount + 1 offsets into columnElements
+    std::vector<uint32_t> columnElements;  // ascending within a column
+    std::vector<uint32_t> elementStart;    // elementCount + 1 offsets into elementColumns
+    std::vector<uint32_t> elementColumns;  // ascending within an element
+};
+
+inline const uint32_t* columnBegin(const CoverInstance& instance, uint32_t column) {
+    return instance.columnElements.data() + instance.columnStart[column];
+}
+inline const uint32_t* columnEnd(const CoverInstance& instance, uint32_t column) {
+    return instance.columnElements.data() + instance.columnStart[column + 1];
+}
+inline uint32_t columnSize(const CoverInstance& instance, uint32_t column) {
+    return instance.columnStart[column + 1] - instance.columnStart[column];
+}
+inline const uint32_t* elementBegin(const CoverInstance& instance, uint32_t element) {
+    return instance.elementColumns.data() + instance.elementStart[element];
+}
+inline const uint32_t* elementEnd(const CoverInstance& instance, uint32_t element) {
+    return instance.elementColumns.data() + instance.elementStart[element + 1];
+}
+inline uint32_t elementDegree(const CoverInstance& instance, uint32_t element) {
+    return instance.elementStart[element + 1] - instance.elementStart[element];
+}
+
+// The kept faults split into the vectors every cover must hold and the
+// instance that remains once they are taken.
+struct KeptCover {
+    std::vector<uint32_t> fixedVectors;  // ascending
+    CoverInstance residual;              // the kept faults the fixed vectors leave open
+};
+
+// The faults to keep are those the vectors in the selected state detect.
+// Every vector with a stored row may cover them; a vector that alone detects
+// a kept fault is fixed, and the residual instance holds the kept faults that
+// the fixed vectors leave open and the other vectors that detect any of them.
+KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& state,
+                         WorkBudget& budget);
+
+// Builds the instance of `columnCount` columns from the element list of each
+// column (ascending element numbers below elementCount).
+CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> columnVector,
+                                std::vector<uint32_t> columnStart,
+                                std::vector<uint32_t> columnElements);
+
+// Removes columns whose elements another column also covers, elements whose
+// every cover also covers another element, and fixes the columns that are
+// left as the only cover of an element, until nothing changes. Keeps the
+// optimum: fixed vectors plus an optimal cover of the rest is optimal.
+void reduceKeptCover(KeptCover& cover, WorkBudget& budget);
