@@ -1,0 +1,118 @@
+#include "select/minimize/minimize.h"
+
+#include <algorithm>
+#include <bit>
+#include <new>
+
+#include "driver/console.h"
+#include "select/minimize/cover_instance.h"
+#include "select/minimize/cover_search.h"
+
+namespace {
+
+// Small tables get a fixed amount of search; larger ones a fixed amount per
+// table word on top, which keeps the search in proportion with the default
+// selection, whose work grows with the table too.
+constexpr uint64_t BaseWork = uint64_t{1} << 28;
+constexpr uint64_t WorkPerTableWord = 64;
+
+uint32_t selectedCount(const std::vector<int32_t>& state) {
+    return static_cast<uint32_t>(std::count(state.begin(), state.end(), Selected));
+}
+
+// Rebuilds the flags and counts of the chosen vectors from their rows.
+void recountCoverage(SelectionState& selection, const FaultTable& table) {
+    selection.covered0.resize(std::max<size_t>(selection.covered0.size(), table.maxWords));
+    selection.covered1.resize(std::max<size_t>(selection.covered1.size(), table.maxWords));
+    std::fill(selection.covered0.begin(), selection.covered0.end(), 0);
+    std::fill(selection.covered1.begin(), selection.covered1.end(), 0);
+    std::fill(selection.count0.begin(), selection.count0.end(), 0);
+    std::fill(selection.count1.begin(), selection.count1.end(), 0);
+    auto rows = static_cast<uint32_t>(std::min(selection.state.size(), table.rows.size()));
+    for (uint32_t v = 0; v < rows; ++v) {
+        if (selection.state[v] != Selected) {
+            continue;
+        }
+        const FaultTableRow& row = table.rows[v];
+        for (uint32_t plane = 0; plane < 2; ++plane) {
+            std::vector<uint64_t>& covered = plane == 0 ? selection.covered0 : selection.covered1;
+            std::vector<int32_t>& count = plane == 0 ? selection.count0 : selection.count1;
+            const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
+            for (uint32_t w = 0; w < row.words; ++w) {
+                covered[w] |= bits[w];
+                for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                    size_t node = 64 * static_cast<size_t>(w) + static_cast<size_t>(std::countr_zero(word));
+                    if (node < count.size()) {
+                        ++count[node];
+                    }
+                }
+            }
+        }
+    }
+    uint32_t covered = 0;
+    for (uint64_t word : selection.covered0) {
+        covered += static_cast<uint32_t>(std::popcount(word));
+    }
+    for (uint64_t word : selection.covered1) {
+        covered += static_cast<uint32_t>(std::popcount(word));
+    }
+    selection.coveredCount = covered;
+}
+
+uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
+                          uint64_t workLimit) {
+    const FaultTable& table = patterns.faultTable;
+    uint32_t defaultCount = selectedCount(selection.state);
+    WorkBudget budget{workLimit, 0};
+
+    KeptCover cover = buildKeptCover(table, selection.state, budget);
+    reduceKeptCover(cover, budget);
+    auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
+    // The optimum is the fixed vectors plus an optimal cover of the residual
+    // instance, so the default count less the fixed ones bounds the latter.
+    uint32_t defaultRest = defaultCount - std::min(defaultCount, fixedCount);
+    CoverSearchResult found = searchCover(cover.residual, defaultRest, budget);
+
+    auto foundCount = static_cast<uint32_t>(fixedCount + found.columns.size());
+    uint32_t bound = fixedCount + found.lowerBound;
+    if (foundCount < defaultCount) {
+        std::vector<uint8_t> keep(selection.state.size(), 0);
+        for (uint32_t v : cover.fixedVectors) {
+            keep[v] = 1;
+        }
+        for (uint32_t column : found.columns) {
+            keep[cover.residual.columnVector[column]] = 1;
+        }
+        for (size_t v = 0; v < selection.state.size(); ++v) {
+            if (keep[v]) {
+                selection.state[v] = Selected;
+            } else if (selection.state[v] == Selected) {
+                selection.state[v] = Candidate;
+            }
+        }
+        selection.chosenCount = foundCount;
+        recountCoverage(selection, table);
+    }
+    return std::min(bound, selection.chosenCount);
+}
+
+}  // namespace
+
+uint64_t minimizeWorkLimit(uint32_t vectors, uint32_t words) {
+    return BaseWork + WorkPerTableWord * 2 * static_cast<uint64_t>(vectors) * words;
+}
+
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns) {
+    const FaultTable& table = patterns.faultTable;
+    return minimizeSelectionWithin(
+        selection, patterns, minimizeWorkLimit(static_cast<uint32_t>(table.rows.size()), table.maxWords));
+}
+
+uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
+                                 uint64_t workLimit) {
+    try {
+        return minimizeInMemory(selection, patterns, workLimit);
+    } catch (const std::bad_alloc&) {
+        fatalError("Out of memory", NoLine);
+    }
+}

@@ -1,0 +1,366 @@
+// "-minimize" on fault tables built in memory: the improved set against the
+// default selection it starts from, and against exact optima found by trying
+// every subset of a small table.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "driver/options.h"
+#include "model/ssbdd_model.h"
+#include "patterns/pattern_set.h"
+#include "select/minimize/lagrangian.h"
+#include "select/minimize/minimize.h"
+#include "select/selection_state.h"
+
+namespace {
+
+using Random = std::mt19937_64;
+
+uint32_t below(Random& random, uint32_t bound) {
+    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
+}
+
+struct Table {
+    uint32_t nodeCount = 0;
+    std::vector<std::string> rows;  // possibly shorter than nodeCount
+};
+
+// Rows of independent detections, each fault at its own rate (some rare,
+// some common), of random lengths; now and then a copy of an earlier row.
+Table randomTable(Random& random, uint32_t vectors, uint32_t nodes) {
+    Table table;
+    table.nodeCount = nodes;
+    std::vector<uint32_t> rates(2 * size_t{nodes});
+    for (uint32_t& rate : rates) {
+        rate = below(random, 10) == 0 ? 0 : 400 >> below(random, 5);
+    }
+    for (uint32_t v = 0; v < vectors; ++v) {
+        if (v > 0 && below(random, 10) == 0) {
+            table.rows.push_back(table.rows[below(random, v)]);
+            continue;
+        }
+        uint32_t length = below(random, 3) == 0 ? below(random, nodes + 1) : nodes;
+        std::string row;
+        for (uint32_t node = 0; node < length; ++node) {
+            row += below(random, 1000) < rates[2 * node]       ? '0'
+                   : below(random, 1000) < rates[2 * node + 1] ? '1'
+                   : below(random, 4) == 0                     ? 'x'
+                                                               : 'X';
+        }
+        table.rows.push_back(row);
+    }
+    return table;
+}
+
+// Every fault detected by two to four random vectors: few essential vectors
+// and little domination, so the Lagrangian bound and the branching do the work.
+Table spreadTable(Random& random, uint32_t vectors, uint32_t nodes) {
+    Table table;
+    table.nodeCount = nodes;
+    table.rows.assign(vectors, std::string(nodes, 'X'));
+    for (uint32_t node = 0; node < nodes; ++node) {
+        for (char fault : {'0', '1'}) {
+            uint32_t detectors = std::min(vectors, 2 + below(random, 3));
+            for (uint32_t placed = 0; placed < detectors;) {
+                std::string& row = table.rows[below(random, vectors)];
+                if (row[node] == 'X') {
+                    row[node] = fault;
+                    ++placed;
+                } else if (row[node] == fault) {
+                    continue;
+                } else {
+                    break;  // the vector already detects the node's other fault
+                }
+            }
+        }
+    }
+    return table;
+}
+
+// Vertex cover of a random graph: the vectors are the vertices and every
+// edge is a node whose fault 0 its two ends detect. Odd cycles put the
+// optimum above the Lagrangian bound, so only the branching closes the gap.
+Table graphTable(Random& random, uint32_t vertices, uint32_t edges) {
+    Table table;
+    table.rows.assign(vertices, std::string());
+    for (uint32_t edge = 0; edge < edges && vertices > 1; ++edge) {
+        uint32_t from = below(random, vertices);
+        uint32_t to = (from + 1 + below(random, vertices - 1)) % vertices;
+        for (std::string& row : table.rows) {
+            row += 'X';
+        }
+        table.rows[from].back() = '0';
+        table.rows[to].back() = '0';
+    }
+    table.nodeCount = static_cast<uint32_t>(table.rows[0].size());
+    return table;
+}
+
+Table smallTable(Random& random, int index) {
+    uint32_t vectors = 1 + below(random, 16);
+    uint32_t nodes = 1 + below(random, 16);
+    switch (index % 3) {
+        case 0: return randomTable(random, vectors, nodes);
+        case 1: return spreadTable(random, vectors, nodes);
+        default: return graphTable(random, vectors, 2 * nodes);
+    }
+}
+
+char symbolAt(const Table& table, uint32_t vector, uint32_t node) {
+    const std::string& row = table.rows[vector];
+    return node < row.size() ? row[node] : 'X';
+}
+
+// The summary marks what the rows detect, so the default covers all of it.
+PatternSet toPatternSet(const Table& table) {
+    PatternSet patterns;
+    patterns.vectorCount = static_cast<uint32_t>(table.rows.size());
+    patterns.hasStorage = true;
+    patterns.hasFaultTable = true;
+    for (uint32_t v = 0; v < table.rows.size(); ++v) {
+        storeTableRow(patterns.faultTable, v, table.rows[v]);
+    }
+    for (uint32_t node = 0; node < table.nodeCount; ++node) {
+        bool fault0 = false;
+        bool fault1 = false;
+        for (uint32_t v = 0; v < table.rows.size(); ++v) {
+            fault0 = fault0 || symbolAt(table, v, node) == '0';
+            fault1 = fault1 || symbolAt(table, v, node) == '1';
+        }
+        patterns.faultSummary.symbols += fault0 && fault1 ? '&' : fault0 ? '0' : fault1 ? '1' : 'X';
+    }
+    return patterns;
+}
+
+// Fault 2n + b is fault b of node n.
+std::vector<uint8_t> coveredBy(const Table& table, const std::vector<int32_t>& state) {
+    std::vector<uint8_t> covered(2 * size_t{table.nodeCount}, 0);
+    for (uint32_t v = 0; v < table.rows.size(); ++v) {
+        for (uint32_t node = 0; v < state.size() && state[v] == Selected && node < table.nodeCount; ++node) {
+            char symbol = symbolAt(table, v, node);
+            if (symbol == '0' || symbol == '1') {
+                covered[2 * node + (symbol - '0')] = 1;
+            }
+        }
+    }
+    return covered;
+}
+
+// The fewest vectors that detect every fault in `kept`, by trying every
+// subset (at most 20 vectors, at most 32 nodes).
+uint32_t exactOptimum(const Table& table, const std::vector<uint8_t>& kept) {
+    uint64_t keptMask = 0;
+    for (size_t fault = 0; fault < kept.size(); ++fault) {
+        keptMask |= kept[fault] ? uint64_t{1} << fault : 0;
+    }
+    auto vectors = static_cast<uint32_t>(table.rows.size());
+    std::vector<uint64_t> masks(vectors, 0);
+    for (uint32_t v = 0; v < vectors; ++v) {
+        for (uint32_t node = 0; node < table.nodeCount; ++node) {
+            char symbol = symbolAt(table, v, node);
+            if (symbol == '0' || symbol == '1') {
+                masks[v] |= uint64_t{1} << (2 * node + (symbol - '0'));
+            }
+        }
+    }
+    // The union of each subset from the subset less its lowest vector.
+    std::vector<uint64_t> unionOf(size_t{1} << vectors, 0);
+    uint32_t best = vectors;
+    for (uint32_t subset = 1; subset < (uint32_t{1} << vectors); ++subset) {
+        unionOf[subset] = unionOf[subset & (subset - 1)] | masks[__builtin_ctz(subset)];
+        auto size = static_cast<uint32_t>(__builtin_popcount(subset));
+        if (size < best && (unionOf[subset] & keptMask) == keptMask) {
+            best = size;
+        }
+    }
+    if (keptMask == 0) {
+        best = 0;
+    }
+    return best;
+}
+
+std::vector<RunOptions> optionSets() {
+    std::vector<RunOptions> sets(4);
+    sets[1].faultCoverActive = true;
+    sets[1].faultCoverPercent = 60;
+    sets[2].seedWithEssentialVectors = false;
+    sets[3].seedWithEssentialVectors = false;
+    sets[3].faultCoverActive = true;
+    sets[3].faultCoverPercent = 30;
+    return sets;
+}
+
+std::string describe(uint64_t seed, int index, size_t optionSet) {
+    return "seed " + std::to_string(seed) + " table " + std::to_string(index) + " options " +
+           std::to_string(optionSet);
+}
+
+// What must hold after any minimization, whatever the work limit.
+void expectSoundImprovement(const Table& table, const SelectionState& before, const SelectionState& after,
+                            uint32_t bound, const std::string& what) {
+    std::vector<uint8_t> kept = coveredBy(table, before.state);
+    std::vector<uint8_t> covered = coveredBy(table, after.state);
+    for (size_t fault = 0; fault < kept.size(); ++fault) {
+        ASSERT_TRUE(!kept[fault] || covered[fault]) << what << ": fault " << fault << " lost";
+    }
+    auto selected = static_cast<uint32_t>(std::count(after.state.begin(), after.state.end(), Selected));
+    EXPECT_EQ(after.chosenCount, selected) << what;
+    EXPECT_LE(after.chosenCount, before.chosenCount) << what;
+    EXPECT_LE(bound, after.chosenCount) << what;
+    EXPECT_EQ(after.cycleCount, before.cycleCount) << what;
+    EXPECT_EQ(after.coveredCount, static_cast<uint32_t>(std::count(covered.begin(), covered.end(), 1))) << what;
+    for (uint32_t node = 0; node < table.nodeCount; ++node) {
+        int32_t count0 = 0;
+        int32_t count1 = 0;
+        for (uint32_t v = 0; v < table.rows.size(); ++v) {
+            count0 += after.state[v] == Selected && symbolAt(table, v, node) == '0' ? 1 : 0;
+            count1 += after.state[v] == Selected && symbolAt(table, v, node) == '1' ? 1 : 0;
+        }
+        // The state holds flags and counts up to the widest stored row only.
+        bool held = node < after.count0.size();
+        ASSERT_EQ(held ? after.count0[node] : 0, count0) << what << ": node " << node;
+        ASSERT_EQ(held ? after.count1[node] : 0, count1) << what << ": node " << node;
+        ASSERT_EQ(held ? (after.covered0[node / 64] >> (node % 64)) & 1 : 0, uint64_t{covered[2 * node]}) << what;
+        ASSERT_EQ(held ? (after.covered1[node / 64] >> (node % 64)) & 1 : 0, uint64_t{covered[2 * node + 1]})
+            << what;
+    }
+    // A vector only changes between selected and not selected.
+    for (size_t v = 0; v < after.state.size(); ++v) {
+        if (before.state[v] != Selected && after.state[v] != Selected) {
+            ASSERT_EQ(after.state[v], before.state[v]) << what << ": vector " << v;
+        }
+        if (before.state[v] == Selected && after.state[v] != Selected) {
+            ASSERT_EQ(after.state[v], Candidate) << what << ": vector " << v;
+        }
+    }
+}
+
+TEST(MinimizeSmallTables, ReachesTheExactOptimumAndProvesIt) {
+    SsbddModel model;
+    for (uint64_t seed : {11u, 12u, 13u}) {
+        Random random(seed);
+        for (int index = 0; index < 60; ++index) {
+            Table table = smallTable(random, index);
+            PatternSet patterns = toPatternSet(table);
+            std::vector<RunOptions> sets = optionSets();
+            for (size_t set = 0; set < sets.size(); ++set) {
+                std::string what = describe(seed, index, set);
+                SelectionState before = runSelection(sets[set], model, patterns);
+                SelectionState after = before;
+                uint32_t bound = minimizeSelection(after, patterns);
+                expectSoundImprovement(table, before, after, bound, what);
+                uint32_t optimum = exactOptimum(table, coveredBy(table, before.state));
+                EXPECT_EQ(after.chosenCount, optimum) << what;
+                EXPECT_EQ(bound, optimum) << what;
+            }
+        }
+    }
+}
+
+TEST(MinimizeSmallTables, BoundNeverExceedsTheOptimumWithLittleWork) {
+    SsbddModel model;
+    Random random(21);
+    for (int index = 0; index < 200; ++index) {
+        Table table = smallTable(random, index);
+        PatternSet patterns = toPatternSet(table);
+        SelectionState before = runSelection(RunOptions{}, model, patterns);
+        uint32_t optimum = exactOptimum(table, coveredBy(table, before.state));
+        for (uint64_t limit : {uint64_t{0}, uint64_t{2000}, uint64_t{50000}}) {
+            std::string what = describe(21, index, 0) + " limit " + std::to_string(limit);
+            SelectionState after = before;
+            uint32_t bound = minimizeSelectionWithin(after, patterns, limit);
+            expectSoundImprovement(table, before, after, bound, what);
+            EXPECT_LE(bound, optimum) << what;
+        }
+    }
+}
+
+TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
+    SsbddModel model;
+    Random random(31);
+    for (int index = 0; index < 24; ++index) {
+        uint32_t vectors = 40 + below(random, 160);
+        uint32_t nodes = 20 + below(random, 140);
+        Table table = index % 2 == 0 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
+        PatternSet patterns = toPatternSet(table);
+        std::vector<RunOptions> sets = optionSets();
+        for (size_t set = 0; set < sets.size(); ++set) {
+            std::string what = describe(31, index, set);
+            SelectionState before = runSelection(sets[set], model, patterns);
+            SelectionState first = before;
+            uint32_t firstBound = minimizeSelectionWithin(first, patterns, 3000000);
+            expectSoundImprovement(table, before, first, firstBound, what);
+            SelectionState second = before;
+            uint32_t secondBound = minimizeSelectionWithin(second, patterns, 3000000);
+            EXPECT_EQ(second.state, first.state) << what;
+            EXPECT_EQ(secondBound, firstBound) << what;
+        }
+    }
+}
+
+// Greedy takes the widest vector 0 and needs two more for what it leaves;
+// vectors 3 and 4 alone detect everything.
+TEST(MinimizeTrap, ReplacesTheGreedySetByTheTwoHalves) {
+    Table table{14, {"0000XXX0000XXX", "XXXX00XXXXX00X", "XXXXXX0XXXXXX0", "0000000XXXXXXX", "XXXXXXX0000000"}};
+    PatternSet patterns = toPatternSet(table);
+    SsbddModel model;
+    SelectionState before = runSelection(RunOptions{}, model, patterns);
+    ASSERT_EQ(before.chosenCount, 3u);
+    SelectionState after = before;
+    uint32_t bound = minimizeSelection(after, patterns);
+    EXPECT_EQ(after.state, (std::vector<int32_t>{Candidate, Candidate, Candidate, Selected, Selected}));
+    EXPECT_EQ(after.chosenCount, 2u);
+    EXPECT_EQ(after.coveredCount, 14u);
+    EXPECT_EQ(bound, 2u);
+}
+
+TEST(MinimizeTrap, KeepsTheDefaultWhenNothingSmallerExists) {
+    // The five-vector example: the default's two vectors are the minimum.
+    Table table{6, {"0000XX", "00XX0X", "XX00X0", "00XX0X", "XX00X0"}};
+    PatternSet patterns = toPatternSet(table);
+    SsbddModel model;
+    SelectionState before = runSelection(RunOptions{}, model, patterns);
+    SelectionState after = before;
+    EXPECT_EQ(minimizeSelection(after, patterns), 2u);
+    EXPECT_EQ(after.state, before.state);
+    EXPECT_EQ(after.chosenCount, 2u);
+    EXPECT_EQ(after.coveredCount, before.coveredCount);
+}
+
+TEST(MinimizeTrap, KeepsAVectorThatAloneDetectsAKeptFault) {
+    // Vector 2 alone detects fault 1 of node 3; vector 0 covers the rest.
+    Table table{4, {"000X", "00XX", "XX01", "X0XX"}};
+    PatternSet patterns = toPatternSet(table);
+    SsbddModel model;
+    SelectionState after = runSelection(RunOptions{}, model, patterns);
+    uint32_t bound = minimizeSelection(after, patterns);
+    EXPECT_EQ(after.state[2], Selected);
+    EXPECT_EQ(after.chosenCount, 2u);
+    EXPECT_EQ(bound, 2u);
+}
+
+TEST(MinimizeTrap, NothingDetectedLeavesNothingToChoose) {
+    Table table{3, {"XXX", "xxX", ""}};
+    PatternSet patterns = toPatternSet(table);
+    SsbddModel model;
+    SelectionState after = runSelection(RunOptions{}, model, patterns);
+    EXPECT_EQ(minimizeSelection(after, patterns), 0u);
+    EXPECT_EQ(after.chosenCount, 0u);
+    EXPECT_EQ(after.coveredCount, 0u);
+}
+
+TEST(LagrangianRounding, NeverRoundsAnAlmostIntegerUpward) {
+    EXPECT_EQ(integerBound(34.0), 34u);
+    EXPECT_EQ(integerBound(33.999999999), 34u);
+    EXPECT_EQ(integerBound(33.0000000001), 33u);
+    EXPECT_EQ(integerBound(33.59), 34u);
+    EXPECT_EQ(integerBound(0.0), 0u);
+    EXPECT_EQ(integerBound(-2.5), 0u);
+    EXPECT_EQ(integerBound(1e-12), 0u);
+}
+
+}  // namespace
