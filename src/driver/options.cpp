@@ -70,6 +70,8 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.seedWithEssentialVectors = false;
         } else if (std::strcmp(argument, "-extension") == 0) {
             options.patternsExtension = valueAfter(i, argc, argv);
+        } else if (std::strcmp(argument, "-minimize") == 0) {
+            options.minimize = true;
         }
     }
     options.designName = argv[argc - 1];

@@ -10,6 +10,7 @@ struct RunOptions {
     uint32_t faultCoverPercent = 0;
     bool seedWithEssentialVectors = true;
     std::optional<std::string> patternsExtension;
+    bool minimize = false;  // "-minimize": improve the selection and report a lower bound
     std::string designName;
 };
 

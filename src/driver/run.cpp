@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include <cstdio>
+
 #include "driver/console.h"
 #include "driver/file_names.h"
 #include "driver/options.h"
@@ -7,6 +9,7 @@
 #include "model/ssbdd_model.h"
 #include "patterns/compacted_writer.h"
 #include "patterns/pattern_set.h"
+#include "select/minimize/minimize.h"
 #include "select/selection_state.h"
 
 int runTool(int argc, const char* const* argv) {
@@ -21,9 +24,16 @@ int runTool(int argc, const char* const* argv) {
     }
 
     SelectionState selection = runSelection(options, model, patterns);
+    uint32_t lowerBound = 0;
+    if (options.minimize) {
+        lowerBound = minimizeSelection(selection, patterns);
+    }
     reportTime();
     printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
                     model.nodeCount);
+    if (options.minimize) {
+        std::printf("Lower bound %u vectors\n", lowerBound);
+    }
     writeCompactedPatterns(names.compactedFile, selection, patterns, model);
 
     selection = SelectionState{};

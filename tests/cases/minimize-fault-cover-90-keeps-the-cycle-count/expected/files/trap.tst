@@ -1,0 +1,6 @@
+.VECTORS 2
+
+.PATTERNS
+
+11x
+x1x
