@@ -24,7 +24,6 @@ uint64_t* reserveRowBits(FaultTable& table, uint32_t words) {
     }
     uint64_t* bits = table.chunks.back().get() + table.chunkUsed;
     table.chunkUsed += needed;
-    std::memset(bits, 0, needed * sizeof(uint64_t));
     return bits;
 }
 
@@ -39,6 +38,7 @@ void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row) {
 void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols) {
     auto words = static_cast<uint32_t>((symbols.size() + 63) / 64);
     uint64_t* bits = reserveRowBits(table, words);
+    std::memset(bits, 0, 2 * size_t{words} * sizeof(uint64_t));
     uint32_t width = 0;
     for (size_t node = 0; node < symbols.size(); ++node) {
         char symbol = symbols[node];

@@ -38,7 +38,8 @@ struct FaultTable {
 // become all 'X'.
 void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
 
-// Zeroed room for the two planes of a row of `words` words per plane.
+// Room for the two planes of a row of `words` words per plane, not cleared:
+// the caller writes every word (the reader copies whole planes in).
 uint64_t* reserveRowBits(FaultTable& table, uint32_t words);
 
 // Makes `row` (whose bits came from reserveRowBits) row `index` of the table.
