@@ -38,7 +38,9 @@ void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row) {
 void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols) {
     auto words = static_cast<uint32_t>((symbols.size() + 63) / 64);
     uint64_t* bits = reserveRowBits(table, words);
-    std::memset(bits, 0, 2 * size_t{words} * sizeof(uint64_t));
+    if (words > 0) {  // an empty row has no room at all: no pointer to clear through
+        std::memset(bits, 0, 2 * size_t{words} * sizeof(uint64_t));
+    }
     uint32_t width = 0;
     for (size_t node = 0; node < symbols.size(); ++node) {
         char symbol = symbols[node];
