@@ -2,7 +2,8 @@
 // the selection and the writer, with the written file read back.
 //
 // Input layout: one byte of options (bit 0: seed with the widest vector,
-// bit 1: stop at a fault coverage percentage), one byte of that percentage,
+// bit 1: stop at a fault coverage percentage, bit 2: improve the selection
+// as "-minimize" does), one byte of that percentage,
 // then the model file, the separator "@@@@", and the patterns file. Without
 // a separator the patterns file is empty.
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "model/ssbdd_model.h"
 #include "patterns/compacted_writer.h"
 #include "patterns/pattern_set.h"
+#include "select/minimize/minimize.h"
 #include "select/selection_state.h"
 
 namespace {
@@ -102,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.seedWithEssentialVectors = (data[0] & 1) == 0;
     options.faultCoverActive = (data[0] & 2) != 0;
     options.faultCoverPercent = data[1];
+    options.minimize = (data[0] & 4) != 0;
     options.designName = fuzzScratchPath("design");
 
     std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
@@ -119,6 +122,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         SelectionState selection = runSelection(options, model, patterns);
         checkSelection(selection, model);
+        if (options.minimize) {
+            // Never fewer faults covered, never more vectors, a bound below the size.
+            uint32_t chosen = selection.chosenCount;
+            uint32_t covered = selection.coveredCount;
+            uint32_t lowerBound = minimizeSelection(selection, patterns);
+            checkSelection(selection, model);
+            FUZZ_CHECK(selection.chosenCount <= chosen);
+            FUZZ_CHECK(selection.coveredCount >= covered);
+            FUZZ_CHECK(lowerBound <= selection.chosenCount);
+        }
         if (uint64_t{selection.chosenCount} * (uint64_t{model.variableCount} + 1) <= MaxWrittenBytes) {
             writeCompactedPatterns(compactedPath, selection, patterns, model);
             checkWrittenFile(compactedPath, selection, patterns, model);

@@ -91,7 +91,7 @@ make_seeds() {
       while IFS= read -r model; do
         patterns="${model%.agm}.tst"
         [ -e "$patterns" ] || continue
-        for options in '\000\000' '\001\000' '\002\062' '\003\132'; do
+        for options in '\000\000' '\001\000' '\002\062' '\003\132' '\004\000' '\006\132'; do
           { printf "$options"; cat "$model"; printf '@@@@'; cat "$patterns"; } >"$dir/seed-$((n += 1))"
         done
       done < <(seed_files '*.agm')
