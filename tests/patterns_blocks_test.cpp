@@ -96,11 +96,18 @@ void expectSameAtEveryBlockSize(const std::string& text, const std::string& expe
         ASSERT_EQ(reference, expectedError);
     }
     EXPECT_EQ(readFast(file, model, 0, Vectors).result, reference) << "default block size";
-    for (size_t blockSize = 1; blockSize <= 150; ++blockSize) {
-        ASSERT_EQ(readFast(file, model, blockSize, Vectors).result, reference) << "block size " << blockSize;
-    }
-    for (size_t blockSize : {255, 256, 1000, 4096}) {
-        ASSERT_EQ(readFast(file, model, blockSize, Vectors).result, reference) << "block size " << blockSize;
+    // Read in place and read ahead by the second thread, which hands the
+    // blocks over one by one.
+    for (ReadAheadUse use : {ReadAheadUse::Never, ReadAheadUse::Always}) {
+        const char* how = use == ReadAheadUse::Never ? "in place" : "read ahead";
+        for (size_t blockSize = 1; blockSize <= 150; ++blockSize) {
+            ASSERT_EQ(readFast(file, model, blockSize, Vectors, use).result, reference)
+                << how << ", block size " << blockSize;
+        }
+        for (size_t blockSize : {255, 256, 1000, 4096}) {
+            ASSERT_EQ(readFast(file, model, blockSize, Vectors, use).result, reference)
+                << how << ", block size " << blockSize;
+        }
     }
 }
 

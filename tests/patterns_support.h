@@ -123,12 +123,12 @@ inline std::string errorResult(const FatalError& error) { return "error:" + erro
 
 // blockSize 0: the reader's own block size. `limit`: the vectors shown.
 inline ReadOutcome readFast(const fs::path& file, const SsbddModel& model, size_t blockSize = 0,
-                            uint32_t limit = RenderedVectors) {
+                            uint32_t limit = RenderedVectors, ReadAheadUse use = ReadAheadUse::Automatic) {
     ReadOutcome outcome;
     testing::internal::CaptureStdout();
     try {
         PatternSet patterns = blockSize == 0 ? readPatternSet(file.string(), model)
-                                             : readPatternSetWithBlockSize(file.string(), model, blockSize);
+                                             : readPatternSetWithBlockSize(file.string(), model, blockSize, use);
         outcome.result = renderPatterns(patterns, model, limit);
         releasePatternSet(patterns);
     } catch (const FatalError& error) {

@@ -5,16 +5,136 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
 
 #include "driver/console.h"
 
+// The ring of blocks shared with the reading thread. Blocks are numbered in
+// file order; block k lives in buffer k % ReadAheadBlocks. The thread fills
+// block `filled` once `filled - released < ReadAheadBlocks`; the parser holds
+// block `released` from the moment it takes it until its next refill.
+struct ReadAhead {
+    std::unique_ptr<char[]> buffers[ReadAheadBlocks];
+    size_t sizes[ReadAheadBlocks] = {};
+    uint64_t filled = 0;
+    uint64_t released = 0;
+    bool holding = false;  // the parser holds block `released`
+    bool finished = false; // the thread met the end of the file
+    bool failed = false;   // the thread's read failed; reported after the blocks before it
+    bool stop = false;     // the parser is done early (a fatal error, or the end)
+    std::mutex lock;
+    std::condition_variable changed;
+    std::thread worker;
+};
+
+namespace {
+
+// Where next and end point when no block is held.
+const char NoBytes[1] = {0};
+
+// The reading thread: fills free buffers in order until the end of the file,
+// a failing read, or the parser asks it to stop.
+void readBlocksAhead(ReadAhead& ahead, int fd, size_t blockSize) {
+    std::unique_lock<std::mutex> guard(ahead.lock);
+    while (true) {
+        ahead.changed.wait(guard, [&] { return ahead.stop || ahead.filled - ahead.released < ReadAheadBlocks; });
+        if (ahead.stop) {
+            return;
+        }
+        size_t slot = ahead.filled % ReadAheadBlocks;
+        char* buffer = ahead.buffers[slot].get();
+        guard.unlock();
+        ssize_t got;
+        do {
+            got = ::read(fd, buffer, blockSize);
+        } while (got < 0 && errno == EINTR);
+
+        guard.lock();
+        if (got > 0) {
+            ahead.sizes[slot] = static_cast<size_t>(got);
+            ++ahead.filled;
+        } else {
+            (got == 0 ? ahead.finished : ahead.failed) = true;
+        }
+        ahead.changed.notify_all();
+        if (got <= 0) {
+            return;
+        }
+    }
+}
+
+void stopReadingAhead(ReadAhead& ahead) {
+    {
+        std::lock_guard<std::mutex> guard(ahead.lock);
+        ahead.stop = true;
+    }
+    ahead.changed.notify_all();
+    ahead.worker.join();
+}
+
+bool useReadAhead(int fd, size_t blockSize, ReadAheadUse use) {
+    if (use != ReadAheadUse::Automatic) {
+        return use == ReadAheadUse::Always;
+    }
+    // A pipe or a device could block the thread in read() for ever; small
+    // files are not worth a thread.
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+           static_cast<uint64_t>(status.st_size) >= ReadAheadBlocks * uint64_t{blockSize};
+}
+
+void startReadingAhead(BlockInput& input) {
+    auto ahead = std::make_unique<ReadAhead>();
+    for (auto& buffer : ahead->buffers) {
+        buffer.reset(new char[input.blockSize]);
+    }
+    ahead->worker = std::thread(readBlocksAhead, std::ref(*ahead), input.fd, input.blockSize);
+    input.readAhead = std::move(ahead);
+}
+
+// The next block from the reading thread, as refillBlock's result.
+bool takeBlockAhead(BlockInput& input) {
+    ReadAhead& ahead = *input.readAhead;
+    std::unique_lock<std::mutex> guard(ahead.lock);
+    if (ahead.holding) {
+        ++ahead.released;
+        ahead.holding = false;
+        ahead.changed.notify_all();
+    }
+    ahead.changed.wait(guard, [&] { return ahead.filled > ahead.released || ahead.finished || ahead.failed; });
+    if (ahead.filled > ahead.released) {
+        size_t slot = ahead.released % ReadAheadBlocks;
+        ahead.holding = true;
+        input.next = ahead.buffers[slot].get();
+        input.end = input.next + ahead.sizes[slot];
+        return true;
+    }
+    input.atEnd = true;
+    input.next = input.end = NoBytes;
+    if (ahead.failed) {
+        guard.unlock();
+        fatalFileError(input.path, "Can't read file", NoLine);
+    }
+    return false;
+}
+
+}  // namespace
+
+BlockInput::BlockInput() = default;
+
 BlockInput::~BlockInput() {
+    if (readAhead) {
+        stopReadingAhead(*readAhead);
+    }
     if (fd >= 0) {
         ::close(fd);
     }
 }
 
-bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize) {
+bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize, ReadAheadUse use) {
     input.path = path;
     input.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (input.fd < 0) {
@@ -27,10 +147,15 @@ bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize
         return false;
     }
     input.blockSize = blockSize == 0 ? 1 : blockSize;
-    input.block.reset(new char[input.blockSize]);
-    input.next = input.block.get();
-    input.end = input.next;
     input.atEnd = false;
+    if (useReadAhead(input.fd, input.blockSize, use)) {
+        startReadingAhead(input);
+        input.next = input.end = NoBytes;
+    } else {
+        input.block.reset(new char[input.blockSize]);
+        input.next = input.block.get();
+        input.end = input.next;
+    }
     return true;
 }
 
@@ -38,7 +163,13 @@ bool refillBlock(BlockInput& input) {
     if (input.next < input.end) {
         return true;
     }
-    while (!input.atEnd) {
+    if (input.atEnd) {
+        return false;
+    }
+    if (input.readAhead) {
+        return takeBlockAhead(input);
+    }
+    while (true) {
         ssize_t got = ::read(input.fd, input.block.get(), input.blockSize);
         if (got > 0) {
             input.next = input.block.get();
@@ -47,9 +178,10 @@ bool refillBlock(BlockInput& input) {
         }
         if (got == 0) {
             input.atEnd = true;
-        } else if (errno != EINTR) {
+            return false;
+        }
+        if (errno != EINTR) {
             fatalFileError(input.path, "Can't read file", NoLine);
         }
     }
-    return false;
 }

@@ -1,13 +1,22 @@
-// Reading a file through one fixed buffer, a block at a time, so that the
-// parser can work on spans of memory and never holds more than one block.
+// Reading a file through fixed buffers, a block at a time, so that the
+// parser can work on spans of memory and never holds more than a few blocks.
+// A large regular file is read ahead by a second thread, which copies the
+// next blocks out of the kernel while the parser works on the current one.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <string>
 
+#include "patterns/read_ahead_use.h"
+
 // The block size of a normal run.
 constexpr size_t DefaultBlockSize = size_t{1} << 20;
+
+// Blocks in flight when reading ahead: the one being parsed and those ready.
+constexpr size_t ReadAheadBlocks = 4;
+
+struct ReadAhead;
 
 struct BlockInput {
     std::string path;
@@ -17,19 +26,24 @@ struct BlockInput {
     const char* next = nullptr;  // the first byte not yet consumed
     const char* end = nullptr;   // one past the last byte of the block
     bool atEnd = false;
+    std::unique_ptr<ReadAhead> readAhead;  // set while a second thread reads ahead
 
-    BlockInput() = default;
+    BlockInput();
     BlockInput(const BlockInput&) = delete;
     BlockInput& operator=(const BlockInput&) = delete;
     ~BlockInput();
 };
 
-// Opens `path` for reading with a buffer of `blockSize` bytes (at least 1);
-// false when the file can't be opened or is a directory.
-bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize);
+// Opens `path` for reading with blocks of `blockSize` bytes (at least 1),
+// read ahead (Automatic) when the file is regular and at least
+// `ReadAheadBlocks` blocks long; false when the file can't be opened or is a
+// directory.
+bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize,
+                    ReadAheadUse use = ReadAheadUse::Automatic);
 
 // Reads the next block once the current one is consumed; false at the end of
-// the file. A failing read is fatal ("Can't read file" with the path).
+// the file. A failing read is fatal ("Can't read file" with the path), at the
+// same place in the file whether or not the file is read ahead.
 bool refillBlock(BlockInput& input);
 
 // At least one unconsumed byte is there, refilling if needed.

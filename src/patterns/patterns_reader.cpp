@@ -201,14 +201,15 @@ void readLines(PatternsReader& reader) {
 
 }  // namespace
 
-PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize) {
+PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize,
+                                       ReadAheadUse use) {
     try {
         reportProgress("Reading test patterns file " + path);
         PatternSet patterns;
         patterns.inputWidth = model.inputCount;
         {
             PatternsReader reader(model, patterns);
-            if (!openBlockInput(reader.input, path, blockSize)) {
+            if (!openBlockInput(reader.input, path, blockSize, use)) {
                 fatalFileError(path, "Can't open file", NoLine);
             }
             readLines(reader);
