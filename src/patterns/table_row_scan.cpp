@@ -1,7 +1,10 @@
 #include "patterns/table_row_scan.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#include <initializer_list>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TVCOMPACT_X86 1
 #endif
 
 namespace {
@@ -19,7 +22,7 @@ inline void deposit(uint64_t* plane, uint64_t bit, uint64_t mask) {
     }
 }
 
-// One symbol at a time; the tail of a block and machines without SSE2.
+// One symbol at a time; the tail of a block and machines without vectors.
 size_t scanScalar(const char* text, size_t count, RowPlanes planes, uint64_t first) {
     for (size_t taken = 0; taken < count; ++taken) {
         uint64_t node = first + taken;
@@ -43,8 +46,7 @@ size_t scanScalar(const char* text, size_t count, RowPlanes planes, uint64_t fir
     return count;
 }
 
-#if defined(__SSE2__)
-
+// Where each symbol sits among up to 64 bytes, bit i for byte i.
 struct SymbolMasks {
     uint64_t zero = 0;
     uint64_t one = 0;
@@ -52,62 +54,168 @@ struct SymbolMasks {
     uint64_t lowerX = 0;
 };
 
-inline uint64_t equalMask(__m128i bytes, __m128i symbol) {
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, symbol)));
-}
+inline unsigned lowestZero(uint64_t valid) { return static_cast<unsigned>(__builtin_ctzll(~valid)); }
 
-// The masks of 16 bytes, placed at bit `at` of `masks`.
-inline void classify16(const char* text, unsigned at, SymbolMasks& masks) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    masks.zero |= equalMask(bytes, _mm_set1_epi8('0')) << at;
-    masks.one |= equalMask(bytes, _mm_set1_epi8('1')) << at;
-    masks.upperX |= equalMask(bytes, _mm_set1_epi8('X')) << at;
-    masks.lowerX |= equalMask(bytes, _mm_set1_epi8('x')) << at;
-}
-
-// Deposits the symbols of `masks` whose bits `keep` selects.
-inline void depositMasks(RowPlanes planes, uint64_t first, const SymbolMasks& masks, uint64_t keep) {
+// Deposits the masks of `width` bytes (64 or fewer, `full` the mask of all of
+// them) at node `first`; true when every byte was a symbol, else `taken`
+// grows by the symbols before the first other byte.
+inline bool depositRun(RowPlanes planes, uint64_t first, const SymbolMasks& masks, uint64_t full,
+                       size_t width, size_t& taken) {
+    uint64_t valid = masks.zero | masks.one | masks.upperX | masks.lowerX;
+    uint64_t keep = full;
+    size_t run = width;
+    if ((valid & full) != full) {
+        run = lowestZero(valid);
+        keep = (uint64_t{1} << run) - 1;
+    }
     deposit(planes.fault0, first, masks.zero & keep);
     deposit(planes.fault1, first, masks.one & keep);
     deposit(planes.lowerX, first, masks.lowerX & keep);
+    taken += run;
+    return run == width;
 }
 
-inline unsigned lowestZero(uint64_t valid) { return static_cast<unsigned>(__builtin_ctzll(~valid)); }
+#if TVCOMPACT_X86
 
-#endif
+__attribute__((target("sse2"))) inline uint64_t equalMask16(__m128i bytes, char symbol) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(symbol))));
+}
 
-}  // namespace
+// The masks of 16 bytes, placed at bit `at`.
+__attribute__((target("sse2"))) inline void classify16(const char* text, unsigned at, SymbolMasks& masks) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    masks.zero |= equalMask16(bytes, '0') << at;
+    masks.one |= equalMask16(bytes, '1') << at;
+    masks.upperX |= equalMask16(bytes, 'X') << at;
+    masks.lowerX |= equalMask16(bytes, 'x') << at;
+}
 
-size_t scanTableSymbols(const char* text, size_t count, RowPlanes planes, uint64_t first) {
+// Runs of 16 bytes, then one at a time: the tail every vector kernel shares.
+__attribute__((target("sse2"))) size_t scanTail(const char* text, size_t count, RowPlanes planes,
+                                                uint64_t first, size_t taken) {
+    while (count - taken >= 16) {
+        SymbolMasks masks;
+        classify16(text + taken, 0, masks);
+        if (!depositRun(planes, first + taken, masks, 0xFFFF, 16, taken)) {
+            return taken;
+        }
+    }
+    return taken + scanScalar(text + taken, count - taken, planes, first + taken);
+}
+
+__attribute__((target("sse2"))) size_t scanSse2(const char* text, size_t count, RowPlanes planes,
+                                                uint64_t first) {
     size_t taken = 0;
-#if defined(__SSE2__)
     while (count - taken >= 64) {
         SymbolMasks masks;
         classify16(text + taken, 0, masks);
         classify16(text + taken + 16, 16, masks);
         classify16(text + taken + 32, 32, masks);
         classify16(text + taken + 48, 48, masks);
-        uint64_t valid = masks.zero | masks.one | masks.upperX | masks.lowerX;
-        if (valid != ~uint64_t{0}) {
-            unsigned run = lowestZero(valid);
-            depositMasks(planes, first + taken, masks, (uint64_t{1} << run) - 1);
-            return taken + run;
+        if (!depositRun(planes, first + taken, masks, ~uint64_t{0}, 64, taken)) {
+            return taken;
         }
-        depositMasks(planes, first + taken, masks, ~uint64_t{0});
-        taken += 64;
     }
-    while (count - taken >= 16) {
+    return scanTail(text, count, planes, first, taken);
+}
+
+__attribute__((target("avx2"))) inline uint64_t equalMask32(__m256i bytes, char symbol) {
+    return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(symbol))));
+}
+
+__attribute__((target("avx2"))) inline void classify32(const char* text, unsigned at, SymbolMasks& masks) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    masks.zero |= equalMask32(bytes, '0') << at;
+    masks.one |= equalMask32(bytes, '1') << at;
+    masks.upperX |= equalMask32(bytes, 'X') << at;
+    masks.lowerX |= equalMask32(bytes, 'x') << at;
+}
+
+__attribute__((target("avx2"))) size_t scanAvx2(const char* text, size_t count, RowPlanes planes,
+                                                uint64_t first) {
+    size_t taken = 0;
+    while (count - taken >= 64) {
         SymbolMasks masks;
-        classify16(text + taken, 0, masks);
-        uint64_t valid = masks.zero | masks.one | masks.upperX | masks.lowerX | ~uint64_t{0xFFFF};
-        if (valid != ~uint64_t{0}) {
-            unsigned run = lowestZero(valid);
-            depositMasks(planes, first + taken, masks, (uint64_t{1} << run) - 1);
-            return taken + run;
+        classify32(text + taken, 0, masks);
+        classify32(text + taken + 32, 32, masks);
+        if (!depositRun(planes, first + taken, masks, ~uint64_t{0}, 64, taken)) {
+            return taken;
         }
-        depositMasks(planes, first + taken, masks, 0xFFFF);
-        taken += 16;
     }
+    return scanTail(text, count, planes, first, taken);
+}
+
+__attribute__((target("avx512f,avx512bw"))) size_t scanAvx512(const char* text, size_t count,
+                                                              RowPlanes planes, uint64_t first) {
+    size_t taken = 0;
+    while (count - taken >= 64) {
+        const __m512i bytes = _mm512_loadu_si512(text + taken);
+        SymbolMasks masks;
+        masks.zero = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('0'));
+        masks.one = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('1'));
+        masks.upperX = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('X'));
+        masks.lowerX = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('x'));
+        if (!depositRun(planes, first + taken, masks, ~uint64_t{0}, 64, taken)) {
+            return taken;
+        }
+    }
+    return scanTail(text, count, planes, first, taken);
+}
+
 #endif
-    return taken + scanScalar(text + taken, count - taken, planes, first + taken);
+
+ScanKernel widestKernel() {
+#if TVCOMPACT_X86
+    __builtin_cpu_init();  // this runs among the static constructors
+#endif
+    for (ScanKernel kernel : {ScanKernel::Avx512, ScanKernel::Avx2, ScanKernel::Sse2}) {
+        if (scanKernelSupported(kernel)) {
+            return kernel;
+        }
+    }
+    return ScanKernel::Plain;
+}
+
+const ScanKernel BestKernel = widestKernel();
+
+}  // namespace
+
+bool scanKernelSupported(ScanKernel kernel) {
+#if TVCOMPACT_X86
+    switch (kernel) {
+        case ScanKernel::Plain:
+            return true;
+        case ScanKernel::Sse2:
+            return __builtin_cpu_supports("sse2");
+        case ScanKernel::Avx2:
+            return __builtin_cpu_supports("avx2");
+        case ScanKernel::Avx512:
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    }
+    return false;
+#else
+    return kernel == ScanKernel::Plain;
+#endif
+}
+
+size_t scanTableSymbolsWith(ScanKernel kernel, const char* text, size_t count, RowPlanes planes, uint64_t first) {
+#if TVCOMPACT_X86
+    switch (kernel) {
+        case ScanKernel::Plain:
+            break;
+        case ScanKernel::Sse2:
+            return scanSse2(text, count, planes, first);
+        case ScanKernel::Avx2:
+            return scanAvx2(text, count, planes, first);
+        case ScanKernel::Avx512:
+            return scanAvx512(text, count, planes, first);
+    }
+#else
+    (void)kernel;
+#endif
+    return scanScalar(text, count, planes, first);
+}
+
+size_t scanTableSymbols(const char* text, size_t count, RowPlanes planes, uint64_t first) {
+    return scanTableSymbolsWith(BestKernel, text, count, planes, first);
 }
