@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/ssbdd_model.h"
+#include "patterns/read_ahead_use.h"
 
 // Value of a vector position that holds no 0 or 1 (the code of 'x').
 constexpr uint8_t UnspecifiedValue = 120;
@@ -25,9 +26,16 @@ struct FaultTableRow {
 // Rows 0 to rows.size() - 1 hold what the TABLE sections stored; every row
 // of a larger index holds only 'X'. Row bits live in `chunks`, which only grow,
 // so a row stored again takes new room and its pointer stays valid.
+// Unmaps a chunk of row bits of `bytes` bytes.
+struct ChunkRelease {
+    size_t bytes = 0;
+    void operator()(uint64_t* words) const;
+};
+using TableChunk = std::unique_ptr<uint64_t[], ChunkRelease>;
+
 struct FaultTable {
     std::vector<FaultTableRow> rows;
-    std::vector<std::unique_ptr<uint64_t[]>> chunks;
+    std::vector<TableChunk> chunks;
     size_t chunkUsed = 0;      // words used in the last chunk
     size_t chunkCapacity = 0;  // words in the last chunk
     uint32_t maxWords = 0;     // the largest `words` over the rows
@@ -87,8 +95,10 @@ uint8_t vectorValue(const PatternSet& patterns, const SsbddModel& model, uint32_
 PatternSet readPatternSet(const std::string& path, const SsbddModel& model);
 
 // As readPatternSet, reading the file `blockSize` bytes at a time (tests cut
-// their inputs at every block boundary with small sizes).
-PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize);
+// their inputs at every block boundary with small sizes), read ahead as
+// `use` says.
+PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize,
+                                       ReadAheadUse use = ReadAheadUse::Automatic);
 
 // Releases the storage; silent.
 void releasePatternSet(PatternSet& patterns);
