@@ -25,6 +25,7 @@ struct ReadAhead {
     bool finished = false; // the thread met the end of the file
     bool failed = false;   // the thread's read failed; reported after the blocks before it
     bool stop = false;     // the parser is done early (a fatal error, or the end)
+    std::function<bool()> idleWork;
     std::mutex lock;
     std::condition_variable changed;
     std::thread worker;
@@ -36,13 +37,25 @@ namespace {
 const char NoBytes[1] = {0};
 
 // The reading thread: fills free buffers in order until the end of the file,
-// a failing read, or the parser asks it to stop.
+// a failing read, or the parser asks it to stop; does idle work while every
+// buffer is full.
 void readBlocksAhead(ReadAhead& ahead, int fd, size_t blockSize) {
     std::unique_lock<std::mutex> guard(ahead.lock);
     while (true) {
-        ahead.changed.wait(guard, [&] { return ahead.stop || ahead.filled - ahead.released < ReadAheadBlocks; });
         if (ahead.stop) {
             return;
+        }
+        if (ahead.filled - ahead.released >= ReadAheadBlocks) {
+            if (ahead.idleWork) {
+                guard.unlock();
+                bool more = ahead.idleWork();
+                guard.lock();
+                if (more) {
+                    continue;
+                }
+            }
+            ahead.changed.wait(guard, [&] { return ahead.stop || ahead.filled - ahead.released < ReadAheadBlocks; });
+            continue;
         }
         size_t slot = ahead.filled % ReadAheadBlocks;
         char* buffer = ahead.buffers[slot].get();
@@ -83,11 +96,12 @@ bool useReadAhead(int fd, size_t blockSize, ReadAheadUse use) {
     // files are not worth a thread.
     struct stat status {};
     return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-           static_cast<uint64_t>(status.st_size) >= ReadAheadBlocks * uint64_t{blockSize};
+           static_cast<uint64_t>(status.st_size) >= ReadAheadMinimumBlocks * uint64_t{blockSize};
 }
 
 void startReadingAhead(BlockInput& input) {
     auto ahead = std::make_unique<ReadAhead>();
+    ahead->idleWork = input.idleWork;
     for (auto& buffer : ahead->buffers) {
         buffer.reset(new char[input.blockSize]);
     }

@@ -5,16 +5,21 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "patterns/read_ahead_use.h"
 
-// The block size of a normal run.
-constexpr size_t DefaultBlockSize = size_t{1} << 20;
+// The block size of a normal run: large enough that handing blocks between
+// the threads costs next to nothing.
+constexpr size_t DefaultBlockSize = size_t{1} << 22;
 
 // Blocks in flight when reading ahead: the one being parsed and those ready.
 constexpr size_t ReadAheadBlocks = 4;
+
+// A regular file of at least this many blocks is read ahead by default.
+constexpr size_t ReadAheadMinimumBlocks = 2;
 
 struct ReadAhead;
 
@@ -27,6 +32,10 @@ struct BlockInput {
     const char* end = nullptr;   // one past the last byte of the block
     bool atEnd = false;
     std::unique_ptr<ReadAhead> readAhead;  // set while a second thread reads ahead
+    // Work for the reading thread while every block is full: one piece per
+    // call, false when there is none. Set before opening; it must stay valid
+    // until the input is destroyed.
+    std::function<bool()> idleWork;
 
     BlockInput();
     BlockInput(const BlockInput&) = delete;
@@ -36,7 +45,7 @@ struct BlockInput {
 
 // Opens `path` for reading with blocks of `blockSize` bytes (at least 1),
 // read ahead (Automatic) when the file is regular and at least
-// `ReadAheadBlocks` blocks long; false when the file can't be opened or is a
+// `ReadAheadMinimumBlocks` blocks long; false when the file can't be opened or is a
 // directory.
 bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize,
                     ReadAheadUse use = ReadAheadUse::Automatic);

@@ -1,40 +1,20 @@
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "patterns/pattern_set.h"
 
-namespace {
-
-// Rows are packed into chunks of at least this many words, so that the
-// table never moves once stored and grows without copying.
-constexpr size_t MinChunkWords = size_t{1} << 18;
-
-// A chunk mapped with all its pages in place: one call instead of a page
-// fault per 4 KiB, which is much of the cost of filling a big table.
-TableChunk allocateChunk(size_t words) {
-    size_t bytes = words * sizeof(uint64_t);
-    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (memory == MAP_FAILED) {
-        throw std::bad_alloc();
-    }
-    return TableChunk(static_cast<uint64_t*>(memory), ChunkRelease{bytes});
-}
-
-}  // namespace
-
-void ChunkRelease::operator()(uint64_t* words) const { ::munmap(words, bytes); }
-
-uint64_t* reserveRowBits(FaultTable& table, uint32_t words) {
+uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply) {
     size_t needed = 2 * static_cast<size_t>(words);
     if (needed == 0) {
         return nullptr;
     }
     if (table.chunks.empty() || table.chunkCapacity - table.chunkUsed < needed) {
         size_t capacity = std::max(MinChunkWords, needed);
-        table.chunks.push_back(allocateChunk(capacity));
+        TableChunk chunk;
+        if (supply != nullptr && capacity == MinChunkWords) {
+            chunk = takeReadyChunk(*supply);
+        }
+        table.chunks.push_back(chunk ? std::move(chunk) : allocateChunk(capacity));
         table.chunkCapacity = capacity;
         table.chunkUsed = 0;
     }

@@ -107,7 +107,7 @@ void storeScratchRow(PatternsReader& reader, uint32_t vector, uint64_t symbols) 
         lowerX |= scratch.lowerX[word];
     }
     bool anyLowerX = lowerX != 0;
-    uint64_t* bits = reserveRowBits(table, words);
+    uint64_t* bits = reserveRowBits(table, words, &reader.chunkSupply);
     if (words > 0) {
         std::memcpy(bits, scratch.fault0.data(), words * sizeof(uint64_t));
         std::memcpy(bits + words, scratch.fault1.data(), words * sizeof(uint64_t));

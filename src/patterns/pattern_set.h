@@ -10,6 +10,7 @@
 
 #include "model/ssbdd_model.h"
 #include "patterns/read_ahead_use.h"
+#include "patterns/table_chunks.h"
 
 // Value of a vector position that holds no 0 or 1 (the code of 'x').
 constexpr uint8_t UnspecifiedValue = 120;
@@ -26,13 +27,6 @@ struct FaultTableRow {
 // Rows 0 to rows.size() - 1 hold what the TABLE sections stored; every row
 // of a larger index holds only 'X'. Row bits live in `chunks`, which only grow,
 // so a row stored again takes new room and its pointer stays valid.
-// Unmaps a chunk of row bits of `bytes` bytes.
-struct ChunkRelease {
-    size_t bytes = 0;
-    void operator()(uint64_t* words) const;
-};
-using TableChunk = std::unique_ptr<uint64_t[], ChunkRelease>;
-
 struct FaultTable {
     std::vector<FaultTableRow> rows;
     std::vector<TableChunk> chunks;
@@ -47,8 +41,9 @@ struct FaultTable {
 void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
 
 // Room for the two planes of a row of `words` words per plane, not cleared:
-// the caller writes every word (the reader copies whole planes in).
-uint64_t* reserveRowBits(FaultTable& table, uint32_t words);
+// the caller writes every word (the reader copies whole planes in). A new
+// chunk comes from `supply` when one is ready there.
+uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply = nullptr);
 
 // Makes `row` (whose bits came from reserveRowBits) row `index` of the table.
 void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row);

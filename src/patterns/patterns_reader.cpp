@@ -209,6 +209,9 @@ PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel
         patterns.inputWidth = model.inputCount;
         {
             PatternsReader reader(model, patterns);
+            // While it waits for the parser, the reading thread maps the
+            // table's next chunks.
+            reader.input.idleWork = [&reader] { return prepareChunk(reader.chunkSupply); };
             if (!openBlockInput(reader.input, path, blockSize, use)) {
                 fatalFileError(path, "Can't open file", NoLine);
             }

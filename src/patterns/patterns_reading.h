@@ -21,6 +21,9 @@ struct TableRowScratch {
 enum class ConstantsCheck { NotYet, Valid, Invalid };
 
 struct PatternsReader {
+    // Declared before the input, whose reading thread fills it: it must
+    // outlive that thread.
+    ChunkSupply chunkSupply;
     BlockInput input;
     const SsbddModel& model;
     PatternSet& patterns;
