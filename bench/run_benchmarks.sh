@@ -130,6 +130,9 @@ run_binary() {
         rm -rf "$work"
         mkdir -p "$work"
         cp "$results/designs/$name/$design.agm" "$results/designs/$name/$design.tst" "$work/"
+        # A patterns file is an old file on disk: the run must not pay for
+        # writing back the copy just made.
+        sync "$work/$design.agm" "$work/$design.tst"
         start=$EPOCHREALTIME
         set +e
         (cd "$work" && /usr/bin/time -f '%M' -o "$work/rss" "$binary" "$design" >"$work/stdout" 2>"$work/stderr")
@@ -174,6 +177,25 @@ wc_time() {
     printf '%s\n' "${times[@]}" | median
 }
 
+# Median time the file system takes to replace a copy of the patterns file
+# with a small file (the old inode and its blocks freed): a cost of every run
+# that writes the compacted file over its input, whatever the tool does.
+replace_time() {
+    local file="$1" times=() i start end
+    local target="$results/work/replace.tst" small="$results/work/replace.new"
+    for ((i = 1; i <= 5; i++)); do
+        cp "$file" "$target"
+        echo >"$small"
+        sync "$target" "$small"
+        start=$EPOCHREALTIME
+        mv -f "$small" "$target"
+        end=$EPOCHREALTIME
+        times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')")
+    done
+    rm -f "$target"
+    printf '%s\n' "${times[@]}" | median
+}
+
 # Median read and selection times in seconds from the phase timer.
 phase_times() {
     local name="$1" design="$2" csv="$results/out/$1-phases.csv"
@@ -189,7 +211,7 @@ phase_times() {
 # ---- runs -----------------------------------------------------------------
 
 rows=()
-declare -A fast_time ratio_wc phase_r phase_s rss_ratio speedups identical failures
+declare -A fast_time ratio_wc ratio_wc_kept replace_s phase_r phase_s rss_ratio speedups identical failures
 for entry in "${case_table[@]}"; do
     IFS='|' read -r name design source <<<"$entry"
     selected "$cases" "$name" || continue
@@ -205,8 +227,11 @@ for entry in "${case_table[@]}"; do
     tool_time=$run_time tool_rss=$run_rss
     failures[$name]="$run_failed"
     wc_median="$(wc_time "$file")"
+    replace_median="$(replace_time "$file")"
     phase_times "$name" "$design"
     ratio_wc[$name]="$(awk -v t="$tool_time" -v w="$wc_median" 'BEGIN { printf "%.2f", t / w }')"
+    ratio_wc_kept[$name]="$(awk -v t="$tool_time" -v r="$replace_median" -v w="$wc_median" 'BEGIN { printf "%.2f", (t - r) / w }')"
+    replace_s[$name]=$replace_median
     rss_ratio[$name]="$(awk -v r="$tool_rss" -v b="$bytes" 'BEGIN { printf "%.3f", r * 1024 / b }')"
     phase_r[$name]=$phase_read
     phase_s[$name]=$phase_select
@@ -234,10 +259,10 @@ for entry in "${case_table[@]}"; do
     fi
     [[ -n "${failures[$name]}" ]] && name="$name (FAILED: ${failures[$name]})"
     rows+=("$(awk -v n="$name" -v v="$header" -v nd="$nodes" -v b="$bytes" -v w="$wc_median" \
-        -v t="$tool_time" -v r="$tool_rss" -v pr="$phase_read" -v ps="$phase_select" \
+        -v t="$tool_time" -v r="$tool_rss" -v pr="$phase_read" -v ps="$phase_select" -v rp="$replace_median" \
         -v bc="$base_col" -v su="$speedup" -v same="$same" 'BEGIN {
-        printf "| %s | %s × %s | %.1f MB | %.3f s | %.3f s | %.2f | %s s | %s s | %.1f MB | %.3f | %s | %s | %s |",
-            n, v, nd, b / 1e6, w, t, t / w, pr, ps, r / 1000, r * 1024 / b, bc, su, same }')")
+        printf "| %s | %s × %s | %.1f MB | %.3f s | %.3f s | %.2f | %.3f s | %.2f | %s s | %s s | %.1f MB | %.3f | %s | %s | %s |",
+            n, v, nd, b / 1e6, w, t, t / w, rp, (t - rp) / w, pr, ps, r / 1000, r * 1024 / b, bc, su, same }')")
 done
 
 # ---- report ---------------------------------------------------------------
@@ -248,8 +273,10 @@ table="$results/table.md"
     echo
     echo "Tool runs per case: $runs; baseline runs: $baseline_runs on patterns files above 10 MB, $runs on smaller ones (medians of wall time; peak RSS is the largest of the tool's runs; read and selection are medians of $runs runs of phases_bench)."
     echo
-    echo "| case | vectors × nodes | patterns file | \`wc -l\` | tool run | tool / \`wc -l\` | read | selection | peak RSS | RSS / file | baseline run | speed-up | identical output |"
-    echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+    echo "Inputs are copied and synced to disk before each timed run. \"replacing\" is the time the file system alone takes to replace a copy of the patterns file by a small file, which every run pays when it writes the compacted file over its input; the column after it leaves that time out."
+    echo
+    echo "| case | vectors × nodes | patterns file | \`wc -l\` | tool run | tool / \`wc -l\` | replacing | (tool − replacing) / \`wc -l\` | read | selection | peak RSS | RSS / file | baseline run | speed-up | identical output |"
+    echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
     printf '%s\n' "${rows[@]}"
     if [[ -n "${fast_time[g10k]:-}" && -n "${fast_time[g20k]:-}" && -n "${fast_time[g40k]:-}" ]]; then
         echo
@@ -271,7 +298,7 @@ table="$results/table.md"
     if [[ -n "${fast_time[d20k]:-}" ]]; then
         check "d20k whole run ≥ 50× faster than the baseline (${speedups[d20k]:-not run}${speedups[d20k]:+×})" "a >= 50" "${speedups[d20k]:-}" 0
         echo "- d20k identical output: ${identical[d20k]:-not compared}"
-        check "d20k whole run ≤ 3× \`wc -l\` (${ratio_wc[d20k]}×)" "a <= 3" "${ratio_wc[d20k]}" 0
+        check "d20k whole run ≤ 3× \`wc -l\` (${ratio_wc[d20k]}×; ${ratio_wc_kept[d20k]}× without the ${replace_s[d20k]} s of replacing the file)" "a <= 3" "${ratio_wc[d20k]}" 0
         check "d20k selection (${phase_s[d20k]} s) no longer than reading (${phase_r[d20k]} s)" "a <= b" "${phase_s[d20k]}" "${phase_r[d20k]}"
         check "d20k peak RSS ≤ 0.35 × patterns file (${rss_ratio[d20k]})" "a <= 0.35" "${rss_ratio[d20k]}" 0
     fi
