@@ -3,13 +3,9 @@
 
 #include "patterns/pattern_set.h"
 
-uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply) {
-    size_t needed = 2 * static_cast<size_t>(words);
-    if (needed == 0) {
-        return nullptr;
-    }
-    if (table.chunks.empty() || table.chunkCapacity - table.chunkUsed < needed) {
-        size_t capacity = std::max(MinChunkWords, needed);
+uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply) {
+    if (table.chunks.empty() || table.chunkCapacity - table.chunkUsed < words) {
+        size_t capacity = std::max(MinChunkWords, words);
         TableChunk chunk;
         if (supply != nullptr && capacity == MinChunkWords) {
             chunk = takeReadyChunk(*supply);
@@ -18,8 +14,18 @@ uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply)
         table.chunkCapacity = capacity;
         table.chunkUsed = 0;
     }
-    uint64_t* bits = table.chunks.back().get() + table.chunkUsed;
-    table.chunkUsed += needed;
+    return table.chunks.back().get() + table.chunkUsed;
+}
+
+void takeRowBits(FaultTable& table, size_t words) { table.chunkUsed += words; }
+
+uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply) {
+    size_t needed = 2 * static_cast<size_t>(words);
+    if (needed == 0) {
+        return nullptr;
+    }
+    uint64_t* bits = roomForRowBits(table, needed, supply);
+    takeRowBits(table, needed);
     return bits;
 }
 

@@ -1,12 +1,12 @@
-// The row readers. Each works on the spans of the current block and takes
-// bytes until its row ends, so a row may run across any number of blocks.
+// The PATTERNS row and fault summary readers. Each works on the spans of the
+// current block and takes bytes until its row ends, so a row may run across
+// any number of blocks.
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "driver/console.h"
 #include "patterns/patterns_reading.h"
-#include "patterns/table_row_scan.h"
 
 namespace {
 
@@ -46,84 +46,6 @@ bool constantsHaveValues(PatternsReader& reader) {
         }
     }
     return reader.constants == ConstantsCheck::Valid;
-}
-
-// Set bits of a word, without the library call that std::popcount becomes
-// on processors without a population-count instruction.
-inline uint32_t countBits(uint64_t bits) {
-    bits = bits - ((bits >> 1) & 0x5555555555555555ULL);
-    bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
-    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return static_cast<uint32_t>((bits * 0x0101010101010101ULL) >> 56);
-}
-
-void ensureScratchWords(TableRowScratch& scratch, size_t words) {
-    if (scratch.fault0.size() >= words) {
-        return;
-    }
-    size_t size = std::max(words, 2 * scratch.fault0.size());
-    scratch.fault0.resize(size);
-    scratch.fault1.resize(size);
-    scratch.lowerX.resize(size);
-}
-
-RowPlanes planesOf(TableRowScratch& scratch) {
-    return RowPlanes{scratch.fault0.data(), scratch.fault1.data(), scratch.lowerX.data()};
-}
-
-// A row that ends before an earlier row stored at the same index keeps that
-// row's symbols beyond its own end.
-void mergeEarlierTail(PatternsReader& reader, uint32_t vector, uint64_t symbols, const FaultTableRow& earlier) {
-    TableRowScratch& scratch = reader.scratch;
-    auto found = reader.lowerXRows.find(vector);
-    const uint64_t* earlierX = found == reader.lowerXRows.end() ? nullptr : found->second.data();
-    for (uint64_t word = symbols / 64; word < earlier.words; ++word) {
-        uint64_t keep = word == symbols / 64 ? ~uint64_t{0} << (symbols % 64) : ~uint64_t{0};
-        scratch.fault0[word] |= earlier.bits[word] & keep;
-        scratch.fault1[word] |= earlier.bits[earlier.words + word] & keep;
-        if (earlierX != nullptr) {
-            scratch.lowerX[word] |= earlierX[word] & keep;
-        }
-    }
-}
-
-// Moves the scratch row of `symbols` symbols into the table as row `vector`.
-void storeScratchRow(PatternsReader& reader, uint32_t vector, uint64_t symbols) {
-    FaultTable& table = reader.patterns.faultTable;
-    TableRowScratch& scratch = reader.scratch;
-    auto words = static_cast<uint32_t>((symbols + 63) / 64);
-    if (vector < table.rows.size() && uint64_t{table.rows[vector].words} * 64 > symbols) {
-        FaultTableRow earlier = table.rows[vector];
-        ensureScratchWords(scratch, earlier.words + size_t{1});
-        mergeEarlierTail(reader, vector, symbols, earlier);
-        words = earlier.words;
-    }
-
-    // The three planes never share a bit.
-    uint32_t width = 0;
-    uint64_t lowerX = 0;
-    for (uint32_t word = 0; word < words; ++word) {
-        width += countBits(scratch.fault0[word] | scratch.fault1[word] | scratch.lowerX[word]);
-        lowerX |= scratch.lowerX[word];
-    }
-    bool anyLowerX = lowerX != 0;
-    uint64_t* bits = reserveRowBits(table, words, &reader.chunkSupply);
-    if (words > 0) {
-        std::memcpy(bits, scratch.fault0.data(), words * sizeof(uint64_t));
-        std::memcpy(bits + words, scratch.fault1.data(), words * sizeof(uint64_t));
-    }
-    placeTableRow(table, vector, FaultTableRow{bits, words, width});
-    if (anyLowerX) {
-        reader.lowerXRows[vector].assign(scratch.lowerX.begin(), scratch.lowerX.begin() + words);
-    } else {
-        reader.lowerXRows.erase(vector);
-    }
-
-    size_t dirty = std::min(scratch.fault0.size(), std::max<size_t>(scratch.dirtyWords, words + size_t{1}));
-    std::fill_n(scratch.fault0.begin(), dirty, 0);
-    std::fill_n(scratch.fault1.begin(), dirty, 0);
-    std::fill_n(scratch.lowerX.begin(), dirty, 0);
-    scratch.dirtyWords = 0;
 }
 
 }  // namespace
@@ -173,29 +95,6 @@ void readPatternRow(PatternsReader& reader, uint32_t vector) {
     skipLine(reader);
 }
 
-void readTableRow(PatternsReader& reader, uint32_t vector) {
-    BlockInput& input = reader.input;
-    TableRowScratch& scratch = reader.scratch;
-    const uint64_t nodes = reader.model.nodeCount;
-    uint64_t symbols = 0;
-    while (hasByte(input)) {
-        // Never take more than one symbol beyond the node count.
-        size_t limit = static_cast<size_t>(std::min<uint64_t>(bytesInBlock(input), nodes - symbols + 1));
-        ensureScratchWords(scratch, static_cast<size_t>((symbols + limit) / 64 + 2));
-        size_t taken = scanTableSymbols(input.next, limit, planesOf(scratch), symbols);
-        symbols += taken;
-        input.next += taken;
-        scratch.dirtyWords = std::max(scratch.dirtyWords, static_cast<size_t>(symbols / 64 + 2));
-        if (symbols > nodes) {
-            fatalError("Line of table too long", currentLine(reader));
-        }
-        if (taken < limit) {
-            skipLine(reader);
-            break;
-        }
-    }
-    storeScratchRow(reader, vector, symbols);
-}
 
 void readFaultSummary(PatternsReader& reader) {
     BlockInput& input = reader.input;

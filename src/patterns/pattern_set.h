@@ -45,6 +45,14 @@ void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
 // chunk comes from `supply` when one is ready there.
 uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply = nullptr);
 
+// At least `words` words of free room at the end of the last chunk, zero,
+// not yet taken; the next call or reserveRowBits hands out the same room.
+uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply);
+
+// Takes the first `words` words of the room roomForRowBits gave. The rest
+// of that room must be zero again.
+void takeRowBits(FaultTable& table, size_t words);
+
 // Makes `row` (whose bits came from reserveRowBits) row `index` of the table.
 void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row);
 
