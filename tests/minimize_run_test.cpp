@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "driver/options.h"
+#include "support/original_design.h"
 #include "support/tool_run.h"
 
 namespace {
@@ -42,40 +43,6 @@ TEST(MinimizeOption, IsSetByADesignNameOrAValueEqualToIt) {
     EXPECT_EQ(value.patternsExtension.value_or(""), "-minimize");
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
-struct Original {
-    uint32_t inputCount = 0;
-    std::vector<std::string> inputs;  // the first inputCount symbols of each PATTERNS row
-    std::vector<std::string> table;
-};
-
-Original readOriginal(const fs::path& agm, const fs::path& tst) {
-    Original original;
-    std::smatch match;
-    std::string model = readFile(agm);
-    EXPECT_TRUE(std::regex_search(model, match, std::regex("STAT# *[0-9]+, *[0-9]+, *[0-9]+, *([0-9]+)")));
-    original.inputCount = static_cast<uint32_t>(std::stoul(match[1]));
-    std::string section;
-    for (const std::string& line : lines(readFile(tst))) {
-        if (!line.empty() && line[0] == '.') {
-            section = line.substr(1, line.find(' ') - 1);
-        } else if (!line.empty() && section == "PATTERNS") {
-            original.inputs.push_back(line.substr(0, original.inputCount));
-        } else if (!line.empty() && section == "TABLE") {
-            original.table.push_back(line);
-        }
-    }
-    return original;
-}
-
 struct RunOutput {
     std::string out;
     std::string written;
@@ -97,17 +64,11 @@ RunOutput runOn(const std::string& design, std::vector<std::string> args) {
     return RunOutput{result.out, readFile(work / (design + ".tst"))};
 }
 
-uint32_t printedNumber(const std::string& out, const std::string& pattern) {
-    std::smatch match;
-    EXPECT_TRUE(std::regex_search(out, match, std::regex(pattern))) << pattern;
-    return match.size() > 1 ? static_cast<uint32_t>(std::stoul(match[1])) : 0;
-}
-
 // The faults (node * 2 + fault) that the written vectors detect; the rows
 // keep the file order, so each maps to the next original vector with the
 // same inputs.
-std::set<size_t> writtenCoverage(const Original& original, const std::string& written) {
-    std::vector<std::string> rows = lines(written);
+std::set<size_t> writtenCoverage(const OriginalDesign& original, const std::string& written) {
+    std::vector<std::string> rows = textLines(written);
     EXPECT_GE(rows.size(), 4u);
     std::set<size_t> faults;
     size_t next = 0;
@@ -120,12 +81,8 @@ std::set<size_t> writtenCoverage(const Original& original, const std::string& wr
             ADD_FAILURE() << "written row not in the original: " << rows[r];
             break;
         }
-        const std::string& row = original.table[next++];
-        for (size_t node = 0; node < row.size(); ++node) {
-            if (row[node] == '0' || row[node] == '1') {
-                faults.insert(2 * node + static_cast<size_t>(row[node] - '0'));
-            }
-        }
+        std::set<size_t> detected = faultsOf(original.table[next++]);
+        faults.insert(detected.begin(), detected.end());
     }
     return faults;
 }
@@ -142,18 +99,6 @@ std::string expectedMinimizedOut(const std::string& defaultOut, uint32_t chosen,
     return std::regex_replace(out, std::regex("Covered [^\n]*\n"), coverage);
 }
 
-struct DesignCase {
-    std::string design;
-    std::vector<std::string> options;
-};
-
-void PrintTo(const DesignCase& designCase, std::ostream* out) {
-    *out << designCase.design;
-    for (const std::string& option : designCase.options) {
-        *out << ' ' << option;
-    }
-}
-
 class MinimizeRealDesign : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(MinimizeRealDesign, CoversWhatTheDefaultCoversWithNoMoreVectors) {
@@ -162,7 +107,7 @@ TEST_P(MinimizeRealDesign, CoversWhatTheDefaultCoversWithNoMoreVectors) {
     if (!fs::exists(source)) {
         GTEST_SKIP() << "no shared data at " << source;
     }
-    Original original = readOriginal(source / (param.design + ".agm"), source / (param.design + ".tst"));
+    OriginalDesign original = readOriginal(source / (param.design + ".agm"), source / (param.design + ".tst"));
     RunOutput plain = runOn(param.design, param.options);
     std::vector<std::string> minimizeArgs = param.options;
     minimizeArgs.push_back("-minimize");
@@ -175,8 +120,8 @@ TEST_P(MinimizeRealDesign, CoversWhatTheDefaultCoversWithNoMoreVectors) {
     EXPECT_LE(chosen, defaultChosen);
     EXPECT_LE(bound, chosen);
     EXPECT_EQ(minimized.out, expectedMinimizedOut(plain.out, chosen, covered, bound));
-    EXPECT_EQ(lines(minimized.written)[0], ".VECTORS " + std::to_string(chosen));
-    EXPECT_EQ(lines(minimized.written).size(), 4 + size_t{chosen});
+    EXPECT_EQ(textLines(minimized.written)[0], ".VECTORS " + std::to_string(chosen));
+    EXPECT_EQ(textLines(minimized.written).size(), 4 + size_t{chosen});
 
     std::set<size_t> before = writtenCoverage(original, plain.written);
     std::set<size_t> after = writtenCoverage(original, minimized.written);

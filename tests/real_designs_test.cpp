@@ -10,78 +10,10 @@
 #include <set>
 #include <sstream>
 
+#include "support/original_design.h"
 #include "support/tool_run.h"
 
 namespace {
-
-struct OriginalDesign {
-    uint32_t inputCount = 0;
-    std::vector<std::string> inputs;  // the first inputCount symbols of every PATTERNS row
-    std::vector<std::string> table;   // TABLE rows as written
-    std::string summary;
-};
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
-OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst) {
-    OriginalDesign design;
-    std::smatch match;
-    std::string model = readFile(agm);
-    std::regex stat("STAT# *([0-9]+), *([0-9]+), *([0-9]+), *([0-9]+)");
-    EXPECT_TRUE(std::regex_search(model, match, stat));
-    design.inputCount = static_cast<uint32_t>(std::stoul(match[4]));
-    std::string section;
-    for (const std::string& line : lines(readFile(tst))) {
-        if (!line.empty() && line[0] == '.') {
-            section = line.substr(1, line.find(' ') - 1);
-        } else if (line.empty()) {
-            continue;
-        } else if (section == "PATTERNS") {
-            design.inputs.push_back(line.substr(0, design.inputCount));
-        } else if (section == "TABLE") {
-            design.table.push_back(line);
-        } else if (section == "FAULTS") {
-            design.summary = line;
-        }
-    }
-    return design;
-}
-
-// Faults as node * 2 + fault.
-std::set<size_t> faultsOf(const std::string& row) {
-    std::set<size_t> faults;
-    for (size_t node = 0; node < row.size(); ++node) {
-        if (row[node] == '0' || row[node] == '1') {
-            faults.insert(node * 2 + static_cast<size_t>(row[node] - '0'));
-        }
-    }
-    return faults;
-}
-
-uint32_t printedNumber(const std::string& out, const std::string& pattern) {
-    std::smatch match;
-    EXPECT_TRUE(std::regex_search(out, match, std::regex(pattern))) << pattern;
-    return match.size() > 1 ? static_cast<uint32_t>(std::stoul(match[1])) : 0;
-}
-
-struct DesignCase {
-    std::string design;
-    std::vector<std::string> options;
-};
-
-void PrintTo(const DesignCase& designCase, std::ostream* out) {
-    *out << designCase.design;
-    for (const std::string& option : designCase.options) {
-        *out << ' ' << option;
-    }
-}
 
 class RealDesign : public testing::TestWithParam<DesignCase> {};
 
@@ -110,7 +42,7 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
 
     uint32_t chosen = printedNumber(result.out, "Chose ([0-9]+) vectors\n");
     uint32_t covered = printedNumber(result.out, "Covered ([0-9]+) of ");
-    std::vector<std::string> written = lines(readFile(work / (param.design + ".tst")));
+    std::vector<std::string> written = textLines(readFile(work / (param.design + ".tst")));
     ASSERT_GE(written.size(), 4u);
     EXPECT_EQ(written[0], ".VECTORS " + std::to_string(chosen));
     EXPECT_EQ(written[1], "");

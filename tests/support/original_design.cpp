@@ -1,0 +1,62 @@
+#include "support/original_design.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+std::vector<std::string> textLines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst) {
+    OriginalDesign design;
+    std::smatch match;
+    std::string model = readFile(agm);
+    std::regex stat("STAT# *([0-9]+), *([0-9]+), *([0-9]+), *([0-9]+)");
+    EXPECT_TRUE(std::regex_search(model, match, stat));
+    design.inputCount = static_cast<uint32_t>(std::stoul(match[4]));
+    std::string section;
+    for (const std::string& line : textLines(readFile(tst))) {
+        if (!line.empty() && line[0] == '.') {
+            section = line.substr(1, line.find(' ') - 1);
+        } else if (line.empty()) {
+            continue;
+        } else if (section == "PATTERNS") {
+            design.inputs.push_back(line.substr(0, design.inputCount));
+        } else if (section == "TABLE") {
+            design.table.push_back(line);
+        } else if (section == "FAULTS") {
+            design.summary = line;
+        }
+    }
+    return design;
+}
+
+std::set<size_t> faultsOf(const std::string& row) {
+    std::set<size_t> faults;
+    for (size_t node = 0; node < row.size(); ++node) {
+        if (row[node] == '0' || row[node] == '1') {
+            faults.insert(node * 2 + static_cast<size_t>(row[node] - '0'));
+        }
+    }
+    return faults;
+}
+
+uint32_t printedNumber(const std::string& out, const std::string& pattern) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(out, match, std::regex(pattern))) << pattern;
+    return match.size() > 1 ? static_cast<uint32_t>(std::stoul(match[1])) : 0;
+}
+
+void PrintTo(const DesignCase& designCase, std::ostream* out) {
+    *out << designCase.design;
+    for (const std::string& option : designCase.options) {
+        *out << ' ' << option;
+    }
+}

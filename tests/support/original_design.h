@@ -1,0 +1,40 @@
+// The benchmark circuits as the tests' own checkers see them: the original
+// patterns file read line by line with no code of the tool, the numbers the
+// binary prints, and the parameters of the runs on each design.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/tool_run.h"
+
+struct OriginalDesign {
+    uint32_t inputCount = 0;
+    std::vector<std::string> inputs;  // the first inputCount symbols of every PATTERNS row
+    std::vector<std::string> table;   // TABLE rows as written
+    std::string summary;              // the FAULTS line
+};
+
+// The lines of `text`, without their line feeds.
+std::vector<std::string> textLines(const std::string& text);
+
+// Reads the input count from the model's STAT# line and the sections of the
+// patterns file.
+OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst);
+
+// The faults a TABLE row detects, as node * 2 + fault.
+std::set<size_t> faultsOf(const std::string& row);
+
+// The number that group 1 of `pattern` matches in `out`; a failure when none.
+uint32_t printedNumber(const std::string& out, const std::string& pattern);
+
+// A design of the shared data and the options of one run on it.
+struct DesignCase {
+    std::string design;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const DesignCase& designCase, std::ostream* out);
