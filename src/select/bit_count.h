@@ -1,9 +1,11 @@
-// Bit counts over word arrays, written so that the compiler can keep the
-// partial sums in vector registers: the build targets no population-count
-// instruction, and a library call per word would cost several times more.
+// Portable word loops: bit counts over word arrays, written so that the
+// compiler can keep the partial sums in vector registers (the build targets
+// no population-count instruction, and a library call per word would cost
+// several times more), and the update of the detection planes.
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,3 +46,30 @@ inline uint32_t countAndNot(const uint64_t* a, const uint64_t* b, size_t n) {
     }
     return total;
 }
+
+namespace bitcount {
+
+// Records `vector` at every bit of words [begin, end) that `once` lacks.
+inline void recordFirstDetections(const uint64_t* once, uint32_t* first, const uint64_t* bits, size_t begin,
+                                  size_t end, uint32_t vector) {
+    for (size_t word = begin; word < end; ++word) {
+        for (uint64_t fresh = bits[word] & ~once[word]; fresh != 0; fresh &= fresh - 1) {
+            first[word * 64 + static_cast<size_t>(std::countr_zero(fresh))] = vector;
+        }
+    }
+}
+
+// Words one at a time: the x86 variants take whole vectors instead.
+inline void addToDetectionPlanesWords(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+                                       size_t n, uint32_t vector) {
+    for (size_t word = 0; word < n; ++word) {
+        uint64_t seen = once[word];
+        twice[word] |= seen & bits[word];
+        if ((bits[word] & ~seen) != 0) {
+            recordFirstDetections(once, first, bits, word, word + 1, vector);
+        }
+        once[word] = seen | bits[word];
+    }
+}
+
+}  // namespace bitcount
