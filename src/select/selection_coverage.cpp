@@ -1,9 +1,11 @@
 // The totals and the coverage operations that every phase shares.
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
-#include "select/bit_count.h"
+#include "select/bit_kernels.h"
 #include "select/selection_phases.h"
 
 uint32_t countDetectable(const FaultSummary& summary) {
@@ -41,47 +43,93 @@ SelectionState createSelectionState(const PatternSet& patterns) {
 
 namespace {
 
-// Sets the clear flags of `plane` (counting them) and raises the counts of
-// every node the plane holds.
-void applyPlane(const uint64_t* plane, uint32_t words, uint64_t* covered, int32_t* counts,
-                uint32_t& coveredCount) {
+void raiseCounts(const uint64_t* plane, uint32_t words, int32_t* counts) {
     for (uint32_t word = 0; word < words; ++word) {
-        uint64_t bits = plane[word];
-        if (bits == 0) {
-            continue;
-        }
-        coveredCount += static_cast<uint32_t>(std::popcount(bits & ~covered[word]));
-        covered[word] |= bits;
         int32_t* wordCounts = counts + size_t{word} * 64;
-        for (; bits != 0; bits &= bits - 1) {
+        for (uint64_t bits = plane[word]; bits != 0; bits &= bits - 1) {
             ++wordCounts[std::countr_zero(bits)];
         }
+    }
+}
+
+// Byte counts take at most this many rows before they are added to the
+// 32-bit counts.
+constexpr uint32_t RowsPerByteCount = 255;
+
+// count0 / count1 of the nodes of words [begin, end) over the rows of
+// `chosen`, gathered a few hundred rows at a time in byte counts.
+void countWordRange(SelectionState& state, const PatternSet& patterns, const std::vector<uint32_t>& chosen,
+                    uint32_t begin, uint32_t end) {
+    size_t nodes = size_t{end - begin} * 64;
+    std::vector<uint8_t> bytes0(nodes, 0);
+    std::vector<uint8_t> bytes1(nodes, 0);
+    int32_t* counts0 = state.count0.data() + size_t{begin} * 64;
+    int32_t* counts1 = state.count1.data() + size_t{begin} * 64;
+    auto addBytes = [&] {
+        for (size_t node = 0; node < nodes; ++node) {
+            counts0[node] += bytes0[node];
+            counts1[node] += bytes1[node];
+        }
+        std::fill(bytes0.begin(), bytes0.end(), 0);
+        std::fill(bytes1.begin(), bytes1.end(), 0);
+    };
+    uint32_t pending = 0;
+    for (uint32_t vector : chosen) {
+        FaultTableRow row = selectionRow(patterns, vector);
+        if (row.words <= begin) {
+            continue;
+        }
+        uint32_t words = std::min(row.words, end) - begin;
+        addBitsToByteCounts(bytes0.data(), row.bits + begin, words);
+        addBitsToByteCounts(bytes1.data(), row.bits + row.words + begin, words);
+        if (++pending == RowsPerByteCount) {
+            addBytes();
+            pending = 0;
+        }
+    }
+    if (pending > 0) {
+        addBytes();
     }
 }
 
 }  // namespace
 
 void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
+    coverVector(state, patterns, vector);
     FaultTableRow row = selectionRow(patterns, vector);
-    applyPlane(row.bits, row.words, state.covered0.data(), state.count0.data(), state.coveredCount);
-    applyPlane(row.bits + row.words, row.words, state.covered1.data(), state.count1.data(),
-               state.coveredCount);
+    raiseCounts(row.bits, row.words, state.count0.data());
+    raiseCounts(row.bits + row.words, row.words, state.count1.data());
+}
+
+void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
+    FaultTableRow row = selectionRow(patterns, vector);
+    state.coveredCount += mergeNewBits(state.covered0.data(), row.bits, row.words);
+    state.coveredCount += mergeNewBits(state.covered1.data(), row.bits + row.words, row.words);
+}
+
+void countChosenVectors(SelectionState& state, const PatternSet& patterns, SplitWork& split) {
+    std::fill(state.count0.begin(), state.count0.end(), 0);
+    std::fill(state.count1.begin(), state.count1.end(), 0);
+    std::vector<uint32_t> chosen;
+    size_t words = 0;
+    for (uint32_t vector = 0; vector < state.state.size(); ++vector) {
+        if (state.state[vector] == Selected && selectionRow(patterns, vector).words > 0) {
+            chosen.push_back(vector);
+            words += 2 * size_t{selectionRow(patterns, vector).words};
+        }
+    }
+    if (chosen.empty()) {
+        return;
+    }
+    // Split by nodes: each thread counts all chosen rows over its half of
+    // the words, into counts of its own.
+    splitRange(split, static_cast<uint32_t>(state.covered0.size()), words,
+               [&](uint32_t begin, uint32_t end, uint32_t) { countWordRange(state, patterns, chosen, begin, end); });
 }
 
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row) {
-    return countAndNot(row.bits, state.covered0.data(), row.words) +
-           countAndNot(row.bits + row.words, state.covered1.data(), row.words);
-}
-
-bool rowAddsFault(const SelectionState& state, const FaultTableRow& row) {
-    const uint64_t* plane0 = row.bits;
-    const uint64_t* plane1 = row.bits + row.words;
-    for (uint32_t word = 0; word < row.words; ++word) {
-        if ((plane0[word] & ~state.covered0[word]) != 0 || (plane1[word] & ~state.covered1[word]) != 0) {
-            return true;
-        }
-    }
-    return false;
+    return countNewBits(row.bits, state.covered0.data(), row.words) +
+           countNewBits(row.bits + row.words, state.covered1.data(), row.words);
 }
 
 uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector) {

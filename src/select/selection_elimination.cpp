@@ -1,59 +1,70 @@
 // The elimination pass: greedy picks whose faults other chosen vectors all
 // detect are dropped, earliest pick first.
+//
+// A trial takes the pick's detections off the counts in node order and stops
+// at the first count that falls to 0, putting every count back; so a pick
+// stays exactly when one of its faults has a count of 1, and then the counts
+// end as they were. Planes of the faults whose count is 1 answer that with
+// word operations; only a dropped pick changes counts.
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "select/selection_phases.h"
 
 namespace {
 
-// Takes the vector's detections off the counts in node order, stopping at
-// the first count that falls to 0 (the vector alone detects that fault);
-// then every count taken off is put back. True when no count fell to 0.
-bool tryRemoval(SelectionState& state, const FaultTableRow& row) {
-    const uint64_t* plane0 = row.bits;
-    const uint64_t* plane1 = row.bits + row.words;
-    uint32_t stopWord = row.words;
-    uint64_t stopBit = 0;
-    for (uint32_t word = 0; word < row.words && stopWord == row.words; ++word) {
-        int32_t* counts0 = state.count0.data() + size_t{word} * 64;
-        int32_t* counts1 = state.count1.data() + size_t{word} * 64;
-        for (uint64_t nodes = plane0[word] | plane1[word]; nodes != 0; nodes &= nodes - 1) {
-            int bit = std::countr_zero(nodes);
-            int32_t* counts = (plane0[word] >> bit) & 1 ? counts0 : counts1;
-            if (--counts[bit] == 0) {
-                stopWord = word;
-                stopBit = uint64_t{1} << bit;
-                break;
+struct SingleDetections {
+    std::vector<uint64_t> plane0;  // bit n: count0 at node n is 1
+    std::vector<uint64_t> plane1;
+};
+
+SingleDetections findSingleDetections(const SelectionState& state) {
+    size_t words = state.covered0.size();
+    SingleDetections singles{std::vector<uint64_t>(words, 0), std::vector<uint64_t>(words, 0)};
+    for (size_t node = 0; node < words * 64; ++node) {
+        singles.plane0[node / 64] |= uint64_t{state.count0[node] == 1} << (node % 64);
+        singles.plane1[node / 64] |= uint64_t{state.count1[node] == 1} << (node % 64);
+    }
+    return singles;
+}
+
+bool detectsASingle(const SingleDetections& singles, const FaultTableRow& row) {
+    uint64_t any = 0;
+    for (uint32_t word = 0; word < row.words; ++word) {
+        any |= (row.bits[word] & singles.plane0[word]) | (row.bits[row.words + word] & singles.plane1[word]);
+    }
+    return any != 0;
+}
+
+// Takes the plane's detections off the counts; a count that falls to 1
+// joins the single detections.
+void lowerCounts(const uint64_t* plane, uint32_t words, int32_t* counts, std::vector<uint64_t>& singles) {
+    for (uint32_t word = 0; word < words; ++word) {
+        for (uint64_t bits = plane[word]; bits != 0; bits &= bits - 1) {
+            int bit = std::countr_zero(bits);
+            if (--counts[size_t{word} * 64 + static_cast<size_t>(bit)] == 1) {
+                singles[word] |= uint64_t{1} << bit;
             }
         }
     }
-    if (stopWord == row.words) {
-        return true;
-    }
-    // Put back every count of the words before the stop, then those of the
-    // stop word up to and including the stopping node.
-    for (uint32_t word = 0; word <= stopWord; ++word) {
-        uint64_t keep = word < stopWord ? ~uint64_t{0} : (stopBit | (stopBit - 1));
-        int32_t* counts0 = state.count0.data() + size_t{word} * 64;
-        int32_t* counts1 = state.count1.data() + size_t{word} * 64;
-        for (uint64_t bits = plane0[word] & keep; bits != 0; bits &= bits - 1) {
-            ++counts0[std::countr_zero(bits)];
-        }
-        for (uint64_t bits = plane1[word] & keep; bits != 0; bits &= bits - 1) {
-            ++counts1[std::countr_zero(bits)];
-        }
-    }
-    return false;
 }
 
 }  // namespace
 
 void eliminateRedundant(SelectionState& state, const PatternSet& patterns) {
+    if (state.greedyPicks.empty()) {
+        return;
+    }
+    SingleDetections singles = findSingleDetections(state);
     for (uint32_t vector : state.greedyPicks) {
-        if (tryRemoval(state, selectionRow(patterns, vector))) {
-            state.state[vector] = Candidate;
-            --state.chosenCount;
+        FaultTableRow row = selectionRow(patterns, vector);
+        if (detectsASingle(singles, row)) {
+            continue;
         }
+        lowerCounts(row.bits, row.words, state.count0.data(), singles.plane0);
+        lowerCounts(row.bits + row.words, row.words, state.count1.data(), singles.plane1);
+        state.state[vector] = Candidate;
+        --state.chosenCount;
     }
 }

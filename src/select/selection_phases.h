@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "driver/options.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
+#include "select/selection_workers.h"
 
 // Row `vector` of the table; a vector without a stored row is all 'X'.
 inline FaultTableRow selectionRow(const PatternSet& patterns, uint32_t vector) {
@@ -20,6 +22,15 @@ inline bool coverLimitPassed(const SelectionState& state, const RunOptions& opti
     return options.faultCoverActive && state.coveredCount > state.coverLimit;
 }
 
+// Table words of the rows of vectors [begin, end), both planes.
+inline size_t rowWords(const PatternSet& patterns, uint32_t begin, uint32_t end) {
+    size_t words = 0;
+    for (uint32_t vector = begin; vector < end && vector < patterns.faultTable.rows.size(); ++vector) {
+        words += 2 * size_t{patterns.faultTable.rows[vector].words};
+    }
+    return words;
+}
+
 // Every vector a candidate, every flag and count 0, all counters 0.
 SelectionState createSelectionState(const PatternSet& patterns);
 
@@ -27,13 +38,39 @@ SelectionState createSelectionState(const PatternSet& patterns);
 // coveredCount) and raises count0 / count1 at every node it detects.
 void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector);
 
+// Chooses the vector's detections as applyVector does, leaving count0 and
+// count1 to countChosenVectors: within a run the counts are built once, for
+// the vectors chosen by the end of the greedy phase.
+void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vector);
+
+// count0 / count1 from scratch: at each node, the selected vectors whose row
+// detects the fault.
+void countChosenVectors(SelectionState& state, const PatternSet& patterns, SplitWork& split);
+
 // Faults the vector would add: its detections whose flag is still clear.
 uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector);
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row);
-bool rowAddsFault(const SelectionState& state, const FaultTableRow& row);
 
 // Symbols of the vector's row other than 'X' (a lower-case 'x' counts).
 uint32_t detectionWidth(const PatternSet& patterns, uint32_t vector);
+
+// A candidate and the faults it adds.
+struct CandidateGain {
+    uint32_t vector;
+    uint32_t gain;
+};
+
+// What the seeding's passes over the table found that the greedy phase needs
+// as well, so that it reads the table for them no more.
+struct SeedingCarry {
+    // Faults some row detects; empty when the seeding did not gather them.
+    std::vector<uint64_t> reach0;
+    std::vector<uint64_t> reach1;
+    // Every candidate that adds a fault once the seeding is done, in index
+    // order; meaningful only when gainsGathered.
+    std::vector<CandidateGain> gains;
+    bool gainsGathered = false;
+};
 
 // Essential vectors and pruning, or with "-no_unique_vectors" the widest
 // vector; sets chosenCount and discardedCount.
@@ -43,6 +80,18 @@ void seedSelection(SelectionState& state, const RunOptions& options, const Patte
 // detectable is covered, the limit is passed or nothing adds a fault.
 void completeGreedily(SelectionState& state, const RunOptions& options, const PatternSet& patterns);
 
+// The two phases as a run uses them: coverage through coverVector (the
+// counts are left to countChosenVectors), the long passes shared out by
+// `split`, and the seeding's findings carried to the greedy phase.
+void seedPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+               SeedingCarry& carry);
+void greedyPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+                 SeedingCarry& carry);
+
 // Drops, earliest first, every greedy pick whose faults other chosen vectors
-// all detect too.
+// all detect too. The counts must hold (as every phase above leaves them).
 void eliminateRedundant(SelectionState& state, const PatternSet& patterns);
+
+// runSelection with the work shared out as `work` says (tests take the
+// split paths on small tables with it); the results never depend on it.
+SelectionState runSelectionWith(const RunOptions& options, const PatternSet& patterns, const SelectionWork& work);

@@ -1,70 +1,88 @@
 // The first phase: essential vectors with pruning, or the widest vector.
 #include <bit>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "select/bit_kernels.h"
 #include "select/selection_phases.h"
 
 namespace {
 
 // How many vectors detect each fault, saturated at two, as bit planes: a
 // bit of `once` is set when at least one vector detects the fault, a bit of
-// `twice` when at least two do. Only "exactly one" matters to the seeding.
+// `twice` when at least two do; `first` holds, where `once` is set, the
+// lowest vector that detects the fault. Only "exactly one" matters to the
+// seeding, and then the first vector is the only one.
 struct DetectionPlanes {
-    std::vector<uint64_t> once;
-    std::vector<uint64_t> twice;
+    std::vector<uint64_t> once0;
+    std::vector<uint64_t> twice0;
+    std::vector<uint32_t> first0;
+    std::vector<uint64_t> once1;
+    std::vector<uint64_t> twice1;
+    std::vector<uint32_t> first1;
+
+    explicit DetectionPlanes(size_t words)
+        : once0(words, 0), twice0(words, 0), first0(words * 64, 0), once1(words, 0), twice1(words, 0),
+          first1(words * 64, 0) {}
 };
 
-void addPlane(DetectionPlanes& planes, const uint64_t* plane, uint32_t words) {
-    for (uint32_t word = 0; word < words; ++word) {
-        planes.twice[word] |= planes.once[word] & plane[word];
-        planes.once[word] |= plane[word];
+void gatherDetections(DetectionPlanes& planes, const PatternSet& patterns, uint32_t begin, uint32_t end) {
+    for (uint32_t vector = begin; vector < end; ++vector) {
+        FaultTableRow row = selectionRow(patterns, vector);
+        addToDetectionPlanes(planes.once0.data(), planes.twice0.data(), planes.first0.data(), row.bits, row.words,
+                             vector);
+        addToDetectionPlanes(planes.once1.data(), planes.twice1.data(), planes.first1.data(), row.bits + row.words,
+                             row.words, vector);
     }
 }
 
+// Adds the planes of later vectors to those of earlier ones.
+void mergePlane(std::vector<uint64_t>& once, std::vector<uint64_t>& twice, std::vector<uint32_t>& first,
+                const std::vector<uint64_t>& laterOnce, const std::vector<uint64_t>& laterTwice,
+                const std::vector<uint32_t>& laterFirst) {
+    for (size_t word = 0; word < once.size(); ++word) {
+        for (uint64_t fresh = laterOnce[word] & ~once[word]; fresh != 0; fresh &= fresh - 1) {
+            size_t node = word * 64 + static_cast<size_t>(std::countr_zero(fresh));
+            first[node] = laterFirst[node];
+        }
+        twice[word] |= laterTwice[word] | (once[word] & laterOnce[word]);
+        once[word] |= laterOnce[word];
+    }
+}
+
+// One pass over every row, split by vector halves over the threads.
+DetectionPlanes findDetections(const PatternSet& patterns, uint32_t vectors, SplitWork& split) {
+    size_t words = patterns.faultTable.maxWords;
+    DetectionPlanes planes(words);
+    if (!splitsOver(split, rowWords(patterns, 0, vectors))) {
+        gatherDetections(planes, patterns, 0, vectors);
+        return planes;
+    }
+    DetectionPlanes later(words);
+    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
+        gatherDetections(part == 0 ? planes : later, patterns, begin, end);
+    });
+    mergePlane(planes.once0, planes.twice0, planes.first0, later.once0, later.twice0, later.first0);
+    mergePlane(planes.once1, planes.twice1, planes.first1, later.once1, later.twice1, later.first1);
+    return planes;
+}
+
 // The essential list: per node at most one entry, for fault 0 when fault 0
-// is detected by exactly one vector, else for fault 1 when fault 1 is. A bit
-// of `fault0` / `fault1` marks the node's entry; `owner` holds, at each node
-// with an entry, the one vector that detects the entry's fault.
+// is detected by exactly one vector, else for fault 1 when fault 1 is.
 struct EssentialEntries {
     std::vector<uint64_t> fault0;
     std::vector<uint64_t> fault1;
-    std::vector<uint32_t> owner;
+    bool any = false;
 };
 
-EssentialEntries findEssentialEntries(const PatternSet& patterns, uint32_t vectors) {
-    uint32_t words = patterns.faultTable.maxWords;
-    DetectionPlanes detect0{std::vector<uint64_t>(words, 0), std::vector<uint64_t>(words, 0)};
-    DetectionPlanes detect1{std::vector<uint64_t>(words, 0), std::vector<uint64_t>(words, 0)};
-    for (uint32_t vector = 0; vector < vectors; ++vector) {
-        FaultTableRow row = selectionRow(patterns, vector);
-        addPlane(detect0, row.bits, row.words);
-        addPlane(detect1, row.bits + row.words, row.words);
-    }
-
-    EssentialEntries entries;
-    entries.fault0.resize(words);
-    entries.fault1.resize(words);
-    bool any = false;
-    for (uint32_t word = 0; word < words; ++word) {
-        entries.fault0[word] = detect0.once[word] & ~detect0.twice[word];
-        entries.fault1[word] = detect1.once[word] & ~detect1.twice[word] & ~entries.fault0[word];
-        any = any || (entries.fault0[word] | entries.fault1[word]) != 0;
-    }
-    if (!any) {
-        return entries;
-    }
-
-    entries.owner.assign(size_t{words} * 64, 0);
-    for (uint32_t vector = 0; vector < vectors; ++vector) {
-        FaultTableRow row = selectionRow(patterns, vector);
-        for (uint32_t word = 0; word < row.words; ++word) {
-            uint64_t hits = (row.bits[word] & entries.fault0[word]) |
-                            (row.bits[row.words + word] & entries.fault1[word]);
-            for (; hits != 0; hits &= hits - 1) {
-                entries.owner[size_t{word} * 64 + std::countr_zero(hits)] = vector;
-            }
-        }
+EssentialEntries findEssentialEntries(const DetectionPlanes& planes) {
+    size_t words = planes.once0.size();
+    EssentialEntries entries{std::vector<uint64_t>(words), std::vector<uint64_t>(words)};
+    for (size_t word = 0; word < words; ++word) {
+        entries.fault0[word] = planes.once0[word] & ~planes.twice0[word];
+        entries.fault1[word] = planes.once1[word] & ~planes.twice1[word] & ~entries.fault0[word];
+        entries.any = entries.any || (entries.fault0[word] | entries.fault1[word]) != 0;
     }
     return entries;
 }
@@ -72,15 +90,17 @@ EssentialEntries findEssentialEntries(const PatternSet& patterns, uint32_t vecto
 // Takes, entry by entry in node order, the vector that serves it unless an
 // earlier entry took it already; stops once the limit is passed.
 uint32_t takeEssentialVectors(SelectionState& state, const RunOptions& options, const PatternSet& patterns,
-                              const EssentialEntries& entries) {
+                              const EssentialEntries& entries, const DetectionPlanes& planes) {
     uint32_t essentialCount = 0;
     for (size_t word = 0; word < entries.fault0.size(); ++word) {
         for (uint64_t nodes = entries.fault0[word] | entries.fault1[word]; nodes != 0; nodes &= nodes - 1) {
-            uint32_t vector = entries.owner[word * 64 + std::countr_zero(nodes)];
+            int bit = std::countr_zero(nodes);
+            size_t node = word * 64 + static_cast<size_t>(bit);
+            uint32_t vector = (entries.fault0[word] >> bit) & 1 ? planes.first0[node] : planes.first1[node];
             if (state.state[vector] == Candidate) {
                 state.state[vector] = Selected;
                 ++essentialCount;
-                applyVector(state, patterns, vector);
+                coverVector(state, patterns, vector);
             }
             if (coverLimitPassed(state, options)) {
                 return essentialCount;
@@ -90,26 +110,48 @@ uint32_t takeEssentialVectors(SelectionState& state, const RunOptions& options, 
     return essentialCount;
 }
 
-// Discards every candidate that adds no fault to what is covered.
-void pruneUseless(SelectionState& state, const PatternSet& patterns) {
-    for (uint32_t vector = 0; vector < state.state.size(); ++vector) {
-        if (state.state[vector] == Candidate && !rowAddsFault(state, selectionRow(patterns, vector))) {
+// Discards every candidate that adds no fault to what is covered, and keeps
+// the gains of the others for the greedy phase, which starts from this
+// coverage.
+void pruneUseless(SelectionState& state, const PatternSet& patterns, SplitWork& split, SeedingCarry& carry) {
+    auto vectors = static_cast<uint32_t>(state.state.size());
+    std::vector<uint32_t> gains(vectors, 0);
+    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t) {
+        for (uint32_t vector = begin; vector < end; ++vector) {
+            if (state.state[vector] == Candidate) {
+                gains[vector] = rowGain(state, selectionRow(patterns, vector));
+            }
+        }
+    });
+    carry.gains.clear();
+    for (uint32_t vector = 0; vector < vectors; ++vector) {
+        if (state.state[vector] != Candidate) {
+            continue;
+        }
+        if (gains[vector] == 0) {
             state.state[vector] = Discarded;
             ++state.discardedCount;
+        } else {
+            carry.gains.push_back(CandidateGain{vector, gains[vector]});
         }
     }
+    carry.gainsGathered = true;
 }
 
-void seedWithEssentialVectors(SelectionState& state, const RunOptions& options, const PatternSet& patterns) {
+void seedWithEssentialVectors(SelectionState& state, const RunOptions& options, const PatternSet& patterns,
+                              SplitWork& split, SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     uint32_t essentialCount = 0;
     {
-        EssentialEntries entries = findEssentialEntries(patterns, vectors);
-        if (!entries.owner.empty()) {
-            essentialCount = takeEssentialVectors(state, options, patterns, entries);
+        DetectionPlanes planes = findDetections(patterns, vectors, split);
+        EssentialEntries entries = findEssentialEntries(planes);
+        if (entries.any) {
+            essentialCount = takeEssentialVectors(state, options, patterns, entries, planes);
         }
+        carry.reach0 = std::move(planes.once0);
+        carry.reach1 = std::move(planes.once1);
     }
-    pruneUseless(state, patterns);
+    pruneUseless(state, patterns, split, carry);
     state.chosenCount = essentialCount;
 }
 
@@ -126,20 +168,28 @@ void seedWithWidestVector(SelectionState& state, const PatternSet& patterns) {
         }
     }
     state.state[widest] = Selected;
-    applyVector(state, patterns, widest);
+    coverVector(state, patterns, widest);
     state.chosenCount = 1;
     state.discardedCount = 0;
 }
 
 }  // namespace
 
-void seedSelection(SelectionState& state, const RunOptions& options, const PatternSet& patterns) {
+void seedPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+               SeedingCarry& carry) {
     if (state.state.empty()) {
         return;
     }
     if (options.seedWithEssentialVectors) {
-        seedWithEssentialVectors(state, options, patterns);
+        seedWithEssentialVectors(state, options, patterns, split, carry);
     } else {
         seedWithWidestVector(state, patterns);
     }
+}
+
+void seedSelection(SelectionState& state, const RunOptions& options, const PatternSet& patterns) {
+    SplitWork split;
+    SeedingCarry carry;
+    seedPhase(state, options, patterns, split, carry);
+    countChosenVectors(state, patterns, split);
 }

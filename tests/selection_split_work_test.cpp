@@ -1,0 +1,227 @@
+// The selection with its passes split over two threads and with every kernel
+// tier this processor runs, against the straightforward reference: the
+// thresholds that keep small tables on one thread are set to 0 here, so that
+// every split path runs on tables the reference can check.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "baseline_selection.h"
+#include "driver/options.h"
+#include "patterns/pattern_set.h"
+#include "select/bit_kernels.h"
+#include "select/selection_phases.h"
+#include "select/selection_state.h"
+
+namespace {
+
+using Random = std::mt19937_64;
+
+uint32_t below(Random& random, uint32_t bound) {
+    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
+}
+
+struct Table {
+    uint32_t nodeCount = 0;
+    std::vector<std::string> rows;  // possibly shorter than nodeCount
+    std::string summary;            // nodeCount symbols
+};
+
+// Rows at a per-node rate, some copied, of random lengths; a summary of what
+// they detect with a few extra marks.
+Table randomTable(Random& random, uint32_t maxVectors, uint32_t maxNodes, uint32_t minVectors = 1,
+                  uint32_t minNodes = 1) {
+    Table table;
+    table.nodeCount = minNodes + below(random, maxNodes - minNodes + 1);
+    uint32_t vectors = minVectors + below(random, maxVectors - minVectors + 1);
+    std::vector<uint32_t> rates(table.nodeCount);
+    for (uint32_t& rate : rates) {
+        rate = below(random, 4) == 0 ? 2 : below(random, 300);
+    }
+    for (uint32_t vector = 0; vector < vectors; ++vector) {
+        if (vector > 0 && below(random, 10) == 0) {
+            table.rows.push_back(table.rows[below(random, vector)]);
+            continue;
+        }
+        uint32_t length = below(random, 2) == 0 ? table.nodeCount : below(random, table.nodeCount + 1);
+        std::string row;
+        for (uint32_t node = 0; node < length; ++node) {
+            row += below(random, 1000) < rates[node] ? (below(random, 3) == 0 ? '1' : '0')
+                   : below(random, 4) == 0          ? 'x'
+                                                    : 'X';
+        }
+        table.rows.push_back(row);
+    }
+    for (uint32_t node = 0; node < table.nodeCount; ++node) {
+        bool fault0 = below(random, 30) == 0;
+        bool fault1 = below(random, 30) == 0;
+        for (const std::string& row : table.rows) {
+            fault0 = fault0 || (node < row.size() && row[node] == '0');
+            fault1 = fault1 || (node < row.size() && row[node] == '1');
+        }
+        table.summary += fault0 && fault1 ? '&' : fault0 ? '0' : fault1 ? '1' : 'X';
+    }
+    return table;
+}
+
+PatternSet toPatternSet(const Table& table) {
+    PatternSet patterns;
+    patterns.vectorCount = static_cast<uint32_t>(table.rows.size());
+    patterns.hasStorage = true;
+    patterns.hasFaultTable = true;
+    for (uint32_t row = 0; row < table.rows.size(); ++row) {
+        storeTableRow(patterns.faultTable, row, table.rows[row]);
+    }
+    patterns.faultSummary.symbols = table.summary;
+    return patterns;
+}
+
+BaselineSelection runReference(const RunOptions& options, const Table& table) {
+    std::vector<std::string> rows = table.rows;
+    for (std::string& row : rows) {
+        row.resize(table.nodeCount, 'X');
+    }
+    return runBaselineSelection(options, table.nodeCount, rows, table.summary);
+}
+
+std::vector<RunOptions> allOptions() {
+    std::vector<RunOptions> sets(4);
+    sets[1].seedWithEssentialVectors = false;
+    sets[2].faultCoverActive = true;
+    sets[2].faultCoverPercent = 90;
+    sets[3].seedWithEssentialVectors = false;
+    sets[3].faultCoverActive = true;
+    sets[3].faultCoverPercent = 60;
+    return sets;
+}
+
+std::string describe(const RunOptions& options) {
+    return std::string(options.seedWithEssentialVectors ? "essential" : "widest") +
+           (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
+}
+
+void expectSame(const SelectionState& fast, const BaselineSelection& reference, uint32_t nodeCount,
+                const std::string& what) {
+    EXPECT_EQ(fast.state, reference.state) << what;
+    EXPECT_EQ(fast.chosenCount, reference.chosenCount) << what;
+    EXPECT_EQ(fast.discardedCount, reference.discardedCount) << what;
+    EXPECT_EQ(fast.cycleCount, reference.cycleCount) << what;
+    EXPECT_EQ(fast.coveredCount, reference.coveredCount) << what;
+    EXPECT_EQ(fast.greedyPicks, reference.greedyPicks) << what;
+    // Nodes beyond the longest stored row are all 'X': nothing counts there.
+    for (uint32_t node = 0; node < nodeCount; ++node) {
+        bool stored = node < fast.count0.size();
+        int32_t count0 = stored ? fast.count0[node] : 0;
+        int32_t count1 = stored ? fast.count1[node] : 0;
+        int32_t covered0 = stored ? static_cast<int32_t>((fast.covered0[node / 64] >> (node % 64)) & 1) : 0;
+        int32_t covered1 = stored ? static_cast<int32_t>((fast.covered1[node / 64] >> (node % 64)) & 1) : 0;
+        if (count0 != reference.count0[node] || count1 != reference.count1[node] ||
+            covered0 != reference.covered0[node] || covered1 != reference.covered1[node]) {
+            ADD_FAILURE() << what << ": counts or flags differ at node " << node;
+            return;
+        }
+    }
+}
+
+const SelectionWork SplitEverything{true, 0};
+const SelectionWork OneThread{false, 0};
+
+// Restores the tier the process chose when a test ends.
+class SplitSelection : public ::testing::Test {
+protected:
+    void TearDown() override { useBitKernelTier(initial); }
+    BitKernelTier initial = activeBitKernelTier();
+
+    // Every supported tier, on one thread and with every pass split, gives
+    // the reference's results.
+    void compareOnRandomTables(uint64_t seed, int tables, uint32_t maxVectors, uint32_t maxNodes) {
+        Random random(seed);
+        for (int index = 0; index < tables; ++index) {
+            Table table = randomTable(random, maxVectors, maxNodes);
+            PatternSet patterns = toPatternSet(table);
+            for (const RunOptions& options : allOptions()) {
+                BaselineSelection reference = runReference(options, table);
+                for (BitKernelTier tier : {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
+                                           BitKernelTier::Avx512}) {
+                    if (!useBitKernelTier(tier)) {
+                        continue;
+                    }
+                    for (const SelectionWork& work : {OneThread, SplitEverything}) {
+                        std::string what = "seed " + std::to_string(seed) + " table " + std::to_string(index) + " " +
+                                           describe(options) + " tier " +
+                                           std::to_string(static_cast<uint32_t>(tier)) +
+                                           (work.secondThread ? " split" : " one thread");
+                        expectSame(runSelectionWith(options, patterns, work), reference, table.nodeCount, what);
+                        if (HasFailure()) {
+                            return;
+                        }
+                    }
+                }
+            }
+        }
+    }
+};
+
+TEST_F(SplitSelection, SmallTablesGiveTheReferenceResults) {
+    compareOnRandomTables(21, 300, 30, 150);
+}
+
+TEST_F(SplitSelection, WideTablesGiveTheReferenceResults) {
+    compareOnRandomTables(22, 40, 120, 900);
+}
+
+// More than 255 chosen vectors detect one fault: the counts pass through the
+// byte counts several times over and must still come out whole.
+TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
+    const uint32_t Vectors = 700;
+    Table table;
+    table.nodeCount = Vectors + 1;
+    for (uint32_t vector = 0; vector < Vectors; ++vector) {
+        std::string row(table.nodeCount, 'X');
+        row[0] = '0';
+        row[vector + 1] = vector % 3 == 0 ? '1' : '0';
+        table.rows.push_back(row);
+    }
+    for (uint32_t node = 0; node < table.nodeCount; ++node) {
+        table.summary += node == 0 || node % 3 != 1 ? '0' : '1';
+    }
+    PatternSet patterns = toPatternSet(table);
+    for (const RunOptions& options : allOptions()) {
+        BaselineSelection reference = runReference(options, table);
+        for (const SelectionWork& work : {OneThread, SplitEverything}) {
+            SelectionState selection = runSelectionWith(options, patterns, work);
+            expectSame(selection, reference, table.nodeCount, describe(options));
+            EXPECT_EQ(selection.count0[0], static_cast<int32_t>(selection.chosenCount)) << describe(options);
+        }
+    }
+    EXPECT_EQ(runSelectionWith(RunOptions{}, patterns, SplitEverything).count0[0], 700);
+}
+
+// The default work keeps small tables on one thread and splits large ones;
+// either way the results are those of one thread.
+TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
+    Random random(23);
+    Table table = randomTable(random, 400, 3000, 300, 2000);
+    PatternSet patterns = toPatternSet(table);
+    for (const RunOptions& options : allOptions()) {
+        SelectionState single = runSelectionWith(options, patterns, OneThread);
+        SelectionState chosen = runSelectionWith(options, patterns, defaultSelectionWork());
+        SelectionState split = runSelectionWith(options, patterns, SelectionWork{true, 1000});
+        for (const SelectionState* other : {&chosen, &split}) {
+            EXPECT_EQ(other->state, single.state) << describe(options);
+            EXPECT_EQ(other->greedyPicks, single.greedyPicks) << describe(options);
+            EXPECT_EQ(other->count0, single.count0) << describe(options);
+            EXPECT_EQ(other->count1, single.count1) << describe(options);
+            EXPECT_EQ(other->covered0, single.covered0) << describe(options);
+            EXPECT_EQ(other->covered1, single.covered1) << describe(options);
+            EXPECT_EQ(other->cycleCount, single.cycleCount) << describe(options);
+            EXPECT_EQ(other->discardedCount, single.discardedCount) << describe(options);
+        }
+    }
+}
+
+}  // namespace
