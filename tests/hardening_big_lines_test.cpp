@@ -6,37 +6,12 @@
 
 #include <regex>
 
-#include "support/tool_run.h"
+#include "support/design_run.h"
 
 namespace {
 
-constexpr unsigned long TwoGiB = 2UL << 30;
 constexpr size_t TenMegabytes = size_t{10} << 20;
 constexpr size_t FiftyMegabytes = size_t{50} << 20;
-
-const std::string ModelProgress = "\nReading SSBDD-model file design.agm... ";
-const std::string PatternsProgress = "\nReading test patterns file design.tst... ";
-const std::string ReadModel = ModelProgress + "OK\n";
-
-std::string errorAt(int line, const std::string& message) {
-    return "\nError at line " + std::to_string(line) + ": " + message + "!\n";
-}
-
-BinaryResult runDesign(const std::string& model, const std::string& patterns,
-                       unsigned long addressSpace = TwoGiB, std::string* written = nullptr) {
-    ScratchDir dir;
-    writeFile(dir / "design.agm", model);
-    writeFile(dir / "design.tst", patterns);
-    RunRequest request;
-    request.workDir = dir.path();
-    request.args = {"design"};
-    request.addressSpaceLimit = addressSpace;
-    BinaryResult result = runBinary(request);
-    if (written != nullptr) {
-        *written = readFile(dir / "design.tst");
-    }
-    return result;
-}
 
 const std::string Head = "STAT# 3, 3, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
 // Two thousand million nodes: no TABLE row can be too long.
@@ -59,7 +34,7 @@ TEST(TenMegabyteModelLine, IsTooLongWhereverItStands) {
         {"a line of carriage returns", Head + std::string(TenMegabytes, '\r') + "\n", 3},
     };
     for (const Case& c : cases) {
-        BinaryResult result = runDesign(c.model, Patterns);
+        BinaryResult result = runDesign(c.model, Patterns).result;
         EXPECT_EQ(result.status, 14) << c.where;
         EXPECT_EQ(result.out, ModelProgress) << c.where;
         EXPECT_EQ(result.err, errorAt(c.line, "Line too long")) << c.where;
@@ -67,7 +42,7 @@ TEST(TenMegabyteModelLine, IsTooLongWhereverItStands) {
 }
 
 TEST(FiftyMegabyteTableRow, IsTooLongForThreeNodes) {
-    BinaryResult result = runDesign(Head, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n");
+    BinaryResult result = runDesign(Head, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n").result;
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.out, ReadModel + PatternsProgress);
     EXPECT_EQ(result.err, errorAt(3, "Line of table too long"));
@@ -75,9 +50,9 @@ TEST(FiftyMegabyteTableRow, IsTooLongForThreeNodes) {
 
 TEST(FiftyMegabyteTableRow, IsARowLikeAnyOtherWhenTheModelHasTheNodes) {
     // One vector detecting fault 0 of fifty million nodes: alone, it is essential.
-    std::string written;
-    BinaryResult result =
-        runDesign(WideHead, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n", TwoGiB, &written);
+    DesignRun run = runDesign(WideHead, ".VECTORS 1\n.TABLE\n" + std::string(FiftyMegabytes, '0') + "\n");
+    const BinaryResult& result = run.result;
+    const std::string written = run.written();
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, ReadModel + PatternsProgress +
                               "OK\nTime, used by process: TIME \nUsed 0 cycles\nChose 1 vectors\n"
@@ -88,7 +63,7 @@ TEST(FiftyMegabyteTableRow, IsARowLikeAnyOtherWhenTheModelHasTheNodes) {
 
 TEST(FiftyMegabyteFaultsLine, IsTooLongForThreeNodes) {
     BinaryResult result =
-        runDesign(Head, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n");
+        runDesign(Head, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n").result;
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.out, ReadModel + PatternsProgress);
     EXPECT_EQ(result.err, errorAt(5, "FAULTS section too long"));
@@ -100,8 +75,9 @@ TEST(FiftyMegabytePatternsLines, AreReadAsFarAsTheFormatLooks) {
     const std::string tail(FiftyMegabytes, 'z');
     const std::string file = ".COVERAGE " + tail + "\n" + tail + "\n.VECTORS 2\n.PATTERNS\n01" + tail +
                              "\n10\n.TABLE\n01X" + tail + "\nX10\n.FAULTS\n&10" + tail + "\n";
-    std::string written;
-    BinaryResult result = runDesign(Head, file, TwoGiB, &written);
+    DesignRun run = runDesign(Head, file);
+    const BinaryResult& result = run.result;
+    const std::string written = run.written();
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, ReadModel + PatternsProgress +
                               "OK\nTime, used by process: TIME \nUsed 0 cycles\nChose 2 vectors\n"
@@ -124,7 +100,7 @@ TEST(MemoryExhaustion, ModelOfMoreNodesThanFitIsOutOfMemoryAtTheLineBeingRead) {
     for (int n = 0; n < Nodes; ++n) {
         model += ": () (0 0) =0 \"\"\n";
     }
-    BinaryResult result = runDesign(model, Patterns, SmallAddressSpace);
+    BinaryResult result = runDesign(model, Patterns, {SmallAddressSpace, std::nullopt}).result;
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.out, ModelProgress);
     std::smatch match;
@@ -140,7 +116,7 @@ TEST(MemoryExhaustion, FaultsLineLongerThanFitsIsOutOfMemoryWithoutALine) {
         GTEST_SKIP() << "an address-space limit does not apply to a sanitizer build";
     }
     BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n",
-                                    SmallAddressSpace);
+                                    {SmallAddressSpace, std::nullopt}).result;
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.out, ReadModel + PatternsProgress);
     EXPECT_EQ(result.err, "\nError: Out of memory!\n");
@@ -148,7 +124,7 @@ TEST(MemoryExhaustion, FaultsLineLongerThanFitsIsOutOfMemoryWithoutALine) {
 
 TEST(MemoryExhaustion, TheSameFilesRunWithEnoughMemory) {
     // The faults line above, under 2 GiB: the run completes.
-    BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n");
+    BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n").result;
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find("Covered 1 of 4000000000"), std::string::npos) << result.out;
 }

@@ -7,36 +7,11 @@
 #include <random>
 #include <regex>
 
-#include "support/tool_run.h"
+#include "support/design_run.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-constexpr unsigned long TwoGiB = 2UL << 30;
-
-const std::string ModelProgress = "\nReading SSBDD-model file design.agm... ";
-const std::string PatternsProgress = "\nReading test patterns file design.tst... ";
-const std::string ReadModel = ModelProgress + "OK\n";
-
-std::string errorAt(int line, const std::string& message) {
-    return "\nError at line " + std::to_string(line) + ": " + message + "!\n";
-}
-
-BinaryResult runDesign(const std::string& model, const std::string& patterns, std::string* written = nullptr) {
-    ScratchDir dir;
-    writeFile(dir / "design.agm", model);
-    writeFile(dir / "design.tst", patterns);
-    RunRequest request;
-    request.workDir = dir.path();
-    request.args = {"design"};
-    request.addressSpaceLimit = TwoGiB;
-    BinaryResult result = runBinary(request);
-    if (written != nullptr) {
-        *written = readFile(dir / "design.tst");
-    }
-    return result;
-}
 
 // Two nodes; inputs a and b, the constant k = 1, the output y.
 const std::string Model =
@@ -63,14 +38,15 @@ TEST(NulBytes, InTheModelAreOrdinaryCharacters) {
         {"in a node name", replaced(Model, "=1 \"b\"", "=1 \"\0\""s)},
     };
     for (const auto& [where, model] : accepted) {
-        std::string written;
-        BinaryResult result = runDesign(model, Patterns, &written);
+        DesignRun run = runDesign(model, Patterns);
+        const BinaryResult& result = run.result;
+        const std::string written = run.written();
         EXPECT_EQ(result.status, 0) << where << result.err;
         EXPECT_EQ(result.out, CompleteRun) << where;
         EXPECT_EQ(written, Written) << where;
     }
     // A NUL inside "STAT#" leaves a file without a STAT# line.
-    BinaryResult result = runDesign(replaced(Model, "STAT#", "STAT\0#"s), Patterns);
+    BinaryResult result = runDesign(replaced(Model, "STAT#", "STAT\0#"s), Patterns).result;
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.out, ModelProgress);
     EXPECT_EQ(result.err, errorAt(9, "Corrupt DD-model file"));
@@ -84,8 +60,9 @@ TEST(NulBytes, InThePatternsFileAreOrdinaryCharacters) {
         {"ending the faults line", replaced(Patterns, "&1\n", "&1\0&&\n"s)},
     };
     for (const auto& [where, patterns] : accepted) {
-        std::string written;
-        BinaryResult result = runDesign(Model, patterns, &written);
+        DesignRun run = runDesign(Model, patterns);
+        const BinaryResult& result = run.result;
+        const std::string written = run.written();
         EXPECT_EQ(result.status, 0) << where << result.err;
         EXPECT_EQ(result.out, CompleteRun) << where;
         EXPECT_EQ(written, Written) << where;
@@ -97,7 +74,7 @@ TEST(NulBytes, InThePatternsFileAreOrdinaryCharacters) {
          "\nError: No fault simulation data found. Please use the tvgrade command!\n"},
     };
     for (const auto& [where, patterns, error] : rejected) {
-        BinaryResult result = runDesign(Model, patterns);
+        BinaryResult result = runDesign(Model, patterns).result;
         EXPECT_EQ(result.status, 14) << where;
         EXPECT_EQ(result.err, error) << where;
     }
@@ -143,7 +120,7 @@ TEST(Garbage, InTheModelEndsWithAModelMessage) {
     std::mt19937 random(20240601);
     for (int round = 0; round < 16; ++round) {
         std::string model = round % 2 == 0 ? randomBytes(random, 1 << 16) : "STAT# 2, 4, 1, 2, 1, 1\n" + tokenSoup(random, 4000);
-        BinaryResult result = runDesign(model, Patterns);
+        BinaryResult result = runDesign(model, Patterns).result;
         SCOPED_TRACE("round " + std::to_string(round));
         EXPECT_LT(result.status, 128) << "killed by a signal";
         if (result.status == 0) {
@@ -164,7 +141,7 @@ TEST(Garbage, InThePatternsFileEndsWithAPatternsMessageOrARun) {
             case 1: patterns = ".VECTORS 3\n.TABLE\n" + randomBytes(random, 1 << 12); break;
             default: patterns = tokenSoup(random, 4000); break;
         }
-        BinaryResult result = runDesign(Model, patterns);
+        BinaryResult result = runDesign(Model, patterns).result;
         SCOPED_TRACE("round " + std::to_string(round));
         EXPECT_LT(result.status, 128) << "killed by a signal";
         EXPECT_TRUE(result.status == 0 || result.status == 14) << result.status;

@@ -6,19 +6,11 @@
 
 #include <cstdio>
 
-#include "support/tool_run.h"
+#include "support/design_run.h"
 
 namespace {
 
-constexpr unsigned long TwoGiB = 2UL << 30;
-
-const std::string ModelProgress = "\nReading SSBDD-model file design.agm... ";
-const std::string PatternsProgress = "\nReading test patterns file design.tst... ";
 const std::string ReadBoth = ModelProgress + "OK\n" + PatternsProgress + "OK\n";
-
-std::string errorAt(int line, const std::string& message) {
-    return "\nError at line " + std::to_string(line) + ": " + message + "!\n";
-}
 
 // Standard output of a complete run after both files were read.
 std::string completeRun(unsigned cycles, unsigned chosen, unsigned covered, unsigned nodes) {
@@ -30,25 +22,6 @@ std::string completeRun(unsigned cycles, unsigned chosen, unsigned covered, unsi
            std::to_string(chosen) + " vectors\n" + covers + "\nDeleting SSBDD-model from memory... OK\n";
 }
 
-struct DesignRun {
-    BinaryResult result;
-    std::map<std::string, std::string> files;  // the directory after the run
-};
-
-DesignRun runDesign(const std::string& model, const std::string& patterns,
-              std::optional<unsigned long> fileSizeLimit = std::nullopt) {
-    ScratchDir dir;
-    writeFile(dir / "design.agm", model);
-    writeFile(dir / "design.tst", patterns);
-    RunRequest request;
-    request.workDir = dir.path();
-    request.args = {"design"};
-    request.addressSpaceLimit = TwoGiB;
-    request.fileSizeLimit = fileSizeLimit;
-    DesignRun run{runBinary(request), {}};
-    run.files = directoryFiles(dir.path());
-    return run;
-}
 
 std::string modelWithCounts(const std::string& counts) {
     // The file may end after its MODE# line: every table stays as declared and unfilled.
@@ -102,7 +75,7 @@ TEST(HostileModelCounts, HugeVariableCountMakesRowsThatOutgrowAFileSizeLimit) {
     // Every written row has one character per declared variable: two billion
     // of them here. A file-size limit stops the write, and the file that was
     // read stays as it was.
-    DesignRun run = runDesign(modelWithCounts("3, 2000000000, 1, 2, 0, 2000000000"), TwoVectors, 1UL << 20);
+    DesignRun run = runDesign(modelWithCounts("3, 2000000000, 1, 2, 0, 2000000000"), TwoVectors, {TwoGiB, 1UL << 20});
     EXPECT_EQ(run.result.status, 14);
     EXPECT_EQ(run.result.out.substr(0, ReadBoth.size()), ReadBoth);
     EXPECT_NE(run.result.out.find("Chose 2 vectors\n"), std::string::npos) << run.result.out;

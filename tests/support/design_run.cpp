@@ -1,0 +1,24 @@
+#include "support/design_run.h"
+
+std::string errorAt(int line, const std::string& message) {
+    return "\nError at line " + std::to_string(line) + ": " + message + "!\n";
+}
+
+std::string DesignRun::written() const {
+    auto found = files.find("design.tst");
+    return found == files.end() ? std::string() : found->second;
+}
+
+DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits) {
+    ScratchDir dir;
+    writeFile(dir / "design.agm", model);
+    writeFile(dir / "design.tst", patterns);
+    RunRequest request;
+    request.workDir = dir.path();
+    request.args = {"design"};
+    request.addressSpaceLimit = limits.addressSpace;
+    request.fileSizeLimit = limits.fileSize;
+    DesignRun run{runBinary(request), {}};
+    run.files = directoryFiles(dir.path());
+    return run;
+}

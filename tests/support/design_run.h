@@ -1,0 +1,32 @@
+// Runs of the binary on a design written in place as design.agm and
+// design.tst, under resource limits, and the texts such runs print.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "support/tool_run.h"
+
+constexpr unsigned long TwoGiB = 2UL << 30;
+
+inline const std::string ModelProgress = "\nReading SSBDD-model file design.agm... ";
+inline const std::string PatternsProgress = "\nReading test patterns file design.tst... ";
+inline const std::string ReadModel = ModelProgress + "OK\n";
+
+// The fatal text of `message` at line `line`.
+std::string errorAt(int line, const std::string& message);
+
+struct DesignLimits {
+    unsigned long addressSpace = TwoGiB;
+    std::optional<unsigned long> fileSize;
+};
+
+struct DesignRun {
+    BinaryResult result;
+    std::map<std::string, std::string> files;  // the directory after the run
+    // design.tst after the run: the compacted file, or the input left alone.
+    std::string written() const;
+};
+
+DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits = {});
