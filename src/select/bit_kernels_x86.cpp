@@ -47,8 +47,8 @@ namespace {
 
 // Bits set in each 64-bit lane of v, by nibble look-up.
 TARGET_AVX2 __m256i laneCounts(__m256i v) {
-    const __m256i nibbleCounts =
-        _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+    const __m256i nibbleCounts = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4,  //
+                                                  0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
     const __m256i lowNibbles = _mm256_set1_epi8(0x0f);
     __m256i low = _mm256_shuffle_epi8(nibbleCounts, _mm256_and_si256(v, lowNibbles));
     __m256i high = _mm256_shuffle_epi8(nibbleCounts, _mm256_and_si256(_mm256_srli_epi16(v, 4), lowNibbles));
@@ -98,8 +98,8 @@ TARGET_AVX2 uint32_t mergeNewBitsAvx2(uint64_t* covered, const uint64_t* bits, s
 TARGET_AVX2 void addBitsToByteCountsAvx2(uint8_t* counts, const uint64_t* bits, size_t n) {
     // Byte i of a half takes the byte of the 32 bits that holds bit i, then
     // keeps only that bit: all ones where it is set.
-    const __m256i byteOfBit =
-        _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+    const __m256i byteOfBit = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
+                                               2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     const __m256i bitInByte = _mm256_set1_epi64x(static_cast<int64_t>(0x8040201008040201ull));
     for (size_t word = 0; word < n; ++word) {
         for (uint32_t half = 0; half < 2; ++half) {

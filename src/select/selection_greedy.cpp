@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "select/bit_kernels.h"
+#include "select/selection_open_words.h"
 #include "select/selection_phases.h"
 
 namespace {
@@ -34,57 +34,6 @@ uint32_t keyGain(GainKey key) {
     return static_cast<uint32_t>(key >> 32);
 }
 
-// The words of the fault planes that still hold a fault some row detects and
-// no chosen vector covers yet, as ascending runs [begin, end). Gains are
-// summed over these words only: as coverage grows, that is a shrinking share
-// of each row.
-struct OpenWords {
-    std::vector<uint64_t> reach0;  // faults some row detects
-    std::vector<uint64_t> reach1;
-    std::vector<std::pair<uint32_t, uint32_t>> runs;
-    size_t openWordCount = 0;
-};
-
-bool stillOpen(const OpenWords& open, const SelectionState& state, uint32_t word) {
-    return ((open.reach0[word] & ~state.covered0[word]) | (open.reach1[word] & ~state.covered1[word])) != 0;
-}
-
-// Keeps the words of the runs that are still open, merging neighbours.
-void dropCoveredWords(OpenWords& open, const SelectionState& state) {
-    std::vector<std::pair<uint32_t, uint32_t>> runs;
-    size_t count = 0;
-    for (auto [begin, end] : open.runs) {
-        for (uint32_t word = begin; word < end; ++word) {
-            if (!stillOpen(open, state, word)) {
-                continue;
-            }
-            ++count;
-            if (!runs.empty() && runs.back().second == word) {
-                runs.back().second = word + 1;
-            } else {
-                runs.emplace_back(word, word + 1);
-            }
-        }
-    }
-    open.runs = std::move(runs);
-    open.openWordCount = count;
-}
-
-uint32_t openGain(const OpenWords& open, const SelectionState& state, const FaultTableRow& row) {
-    const uint64_t* plane0 = row.bits;
-    const uint64_t* plane1 = row.bits + row.words;
-    uint32_t gain = 0;
-    for (auto [begin, end] : open.runs) {
-        if (begin >= row.words) {
-            break;
-        }
-        uint32_t words = std::min(end, row.words) - begin;
-        gain += countNewBits(plane0 + begin, state.covered0.data() + begin, words) +
-                countNewBits(plane1 + begin, state.covered1.data() + begin, words);
-    }
-    return gain;
-}
-
 // The candidates' keys as a max-heap; evaluatedAt[v] is the number of picks
 // made when v's key was computed, so the keys with picks == evaluatedAt are
 // exact.
@@ -99,87 +48,22 @@ struct GainHeap {
     size_t lastPickOutranked = 0;
 };
 
-// Faults some row detects, over vectors [begin, end).
-void gatherReach(const PatternSet& patterns, uint32_t begin, uint32_t end, std::vector<uint64_t>& reach0,
-                 std::vector<uint64_t>& reach1) {
-    for (uint32_t vector = begin; vector < end; ++vector) {
-        FaultTableRow row = selectionRow(patterns, vector);
-        for (uint32_t word = 0; word < row.words; ++word) {
-            reach0[word] |= row.bits[word];
-            reach1[word] |= row.bits[row.words + word];
-        }
-    }
-}
-
-// The gains of every candidate and, unless the seeding gathered them, the
-// faults some row detects: one pass over the table, split by vector halves.
-std::vector<CandidateGain> gatherGains(const SelectionState& state, const PatternSet& patterns, SplitWork& split,
-                                       OpenWords& open) {
-    auto vectors = static_cast<uint32_t>(state.state.size());
-    size_t words = state.covered0.size();
-    bool needReach = open.reach0.empty();
-    std::vector<uint64_t> laterReach0;
-    std::vector<uint64_t> laterReach1;
-    if (needReach) {
-        open.reach0.assign(words, 0);
-        open.reach1.assign(words, 0);
-        laterReach0.assign(words, 0);
-        laterReach1.assign(words, 0);
-    }
-    std::vector<uint32_t> gains(vectors, 0);
-    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
-        if (needReach) {
-            gatherReach(patterns, begin, end, part == 0 ? open.reach0 : laterReach0,
-                        part == 0 ? open.reach1 : laterReach1);
-        }
-        for (uint32_t vector = begin; vector < end; ++vector) {
-            if (state.state[vector] == Candidate) {
-                gains[vector] = rowGain(state, selectionRow(patterns, vector));
-            }
-        }
-    });
-    for (size_t word = 0; needReach && word < words; ++word) {
-        open.reach0[word] |= laterReach0[word];
-        open.reach1[word] |= laterReach1[word];
-    }
-    std::vector<CandidateGain> candidates;
-    for (uint32_t vector = 0; vector < vectors; ++vector) {
-        if (state.state[vector] == Candidate && gains[vector] > 0) {
-            candidates.push_back(CandidateGain{vector, gains[vector]});
-        }
-    }
-    return candidates;
-}
-
 // Every candidate that adds a fault now; the others never will.
-GainHeap initialGains(const SelectionState& state, const PatternSet& patterns, SplitWork& split,
-                      SeedingCarry& carry, OpenWords& open) {
-    size_t words = state.covered0.size();
-    open.reach0 = std::move(carry.reach0);
-    open.reach1 = std::move(carry.reach1);
-    std::vector<CandidateGain> candidates =
-        carry.gainsGathered ? std::move(carry.gains) : gatherGains(state, patterns, split, open);
-    if (open.reach0.empty()) {
-        open.reach0.assign(words, 0);
-        open.reach1.assign(words, 0);
-        gatherReach(patterns, 0, static_cast<uint32_t>(state.state.size()), open.reach0, open.reach1);
-    }
+GainHeap initialGains(const std::vector<CandidateGain>& candidates, size_t vectors) {
     GainHeap heap;
-    heap.evaluatedAt.assign(state.state.size(), 0);
+    heap.evaluatedAt.assign(vectors, 0);
     heap.keys.reserve(candidates.size());
     for (CandidateGain candidate : candidates) {
         heap.keys.push_back(gainKey(candidate.gain, candidate.vector));
     }
     std::make_heap(heap.keys.begin(), heap.keys.end());
-    open.runs.emplace_back(0, static_cast<uint32_t>(words));
-    dropCoveredWords(open, state);
     return heap;
 }
 
 // Recomputes the keys of keys[begin, end) that are stale, in place.
 void refreshKeys(GainHeap& heap, size_t begin, size_t end, const OpenWords& open, const SelectionState& state,
                  const PatternSet& patterns, SplitWork& split) {
-    size_t words = (end - begin) * 2 * open.openWordCount;
+    size_t words = (end - begin) * gainWords(open);
     for (size_t index = begin; index < end; ++index) {
         if (heap.evaluatedAt[keyVector(heap.keys[index])] != heap.picks) {
             heap.replacedKeys.push_back(heap.keys[index]);
@@ -189,7 +73,7 @@ void refreshKeys(GainHeap& heap, size_t begin, size_t end, const OpenWords& open
         for (size_t index = begin + first; index < begin + last; ++index) {
             uint32_t vector = keyVector(heap.keys[index]);
             if (heap.evaluatedAt[vector] != heap.picks) {
-                heap.keys[index] = gainKey(openGain(open, state, selectionRow(patterns, vector)), vector);
+                heap.keys[index] = gainKey(currentGain(open, state, patterns, vector), vector);
             }
         }
     });
@@ -264,7 +148,7 @@ void greedyPhase(SelectionState& state, const RunOptions& options, const Pattern
         return;
     }
     OpenWords open;
-    GainHeap heap = initialGains(state, patterns, split, carry, open);
+    GainHeap heap = initialGains(startOpenWords(open, state, patterns, split, carry), vectors);
     state.greedyPicks.reserve(heap.keys.size());
     // The cycle count is compared with the vectors looked at rather than the
     // declared count: the vectors beyond them have no row, are never picked,

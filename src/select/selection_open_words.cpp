@@ -1,0 +1,127 @@
+// The open words of the table and the gains over them.
+#include "select/selection_open_words.h"
+
+#include <algorithm>
+
+#include "select/bit_kernels.h"
+
+namespace {
+
+bool stillOpen(const OpenWords& open, const SelectionState& state, uint32_t word) {
+    return ((open.reach0[word] & ~state.covered0[word]) | (open.reach1[word] & ~state.covered1[word])) != 0;
+}
+
+uint32_t openGain(const OpenWords& open, const SelectionState& state, const FaultTableRow& row) {
+    const uint64_t* plane0 = row.bits;
+    const uint64_t* plane1 = row.bits + row.words;
+    uint32_t gain = 0;
+    for (auto [begin, end] : open.runs) {
+        if (begin >= row.words) {
+            break;
+        }
+        uint32_t words = std::min(end, row.words) - begin;
+        gain += countNewBits(plane0 + begin, state.covered0.data() + begin, words) +
+                countNewBits(plane1 + begin, state.covered1.data() + begin, words);
+    }
+    return gain;
+}
+
+// Faults some row detects, over vectors [begin, end).
+void gatherReach(const PatternSet& patterns, uint32_t begin, uint32_t end, std::vector<uint64_t>& reach0,
+                 std::vector<uint64_t>& reach1) {
+    for (uint32_t vector = begin; vector < end; ++vector) {
+        FaultTableRow row = selectionRow(patterns, vector);
+        for (uint32_t word = 0; word < row.words; ++word) {
+            reach0[word] |= row.bits[word];
+            reach1[word] |= row.bits[row.words + word];
+        }
+    }
+}
+
+// The gains of every candidate and, unless the seeding gathered them, the
+// faults some row detects: one pass over the table, split by vector halves.
+std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& state, const PatternSet& patterns,
+                                       SplitWork& split) {
+    auto vectors = static_cast<uint32_t>(state.state.size());
+    size_t words = state.covered0.size();
+    bool needReach = open.reach0.empty();
+    std::vector<uint64_t> laterReach0;
+    std::vector<uint64_t> laterReach1;
+    if (needReach) {
+        open.reach0.assign(words, 0);
+        open.reach1.assign(words, 0);
+        laterReach0.assign(words, 0);
+        laterReach1.assign(words, 0);
+    }
+    std::vector<uint32_t> gains(vectors, 0);
+    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
+        if (needReach) {
+            gatherReach(patterns, begin, end, part == 0 ? open.reach0 : laterReach0,
+                        part == 0 ? open.reach1 : laterReach1);
+        }
+        for (uint32_t vector = begin; vector < end; ++vector) {
+            if (state.state[vector] == Candidate) {
+                gains[vector] = rowGain(state, selectionRow(patterns, vector));
+            }
+        }
+    });
+    for (size_t word = 0; needReach && word < words; ++word) {
+        open.reach0[word] |= laterReach0[word];
+        open.reach1[word] |= laterReach1[word];
+    }
+    std::vector<CandidateGain> candidates;
+    for (uint32_t vector = 0; vector < vectors; ++vector) {
+        if (state.state[vector] == Candidate && gains[vector] > 0) {
+            candidates.push_back(CandidateGain{vector, gains[vector]});
+        }
+    }
+    return candidates;
+}
+
+}  // namespace
+
+std::vector<CandidateGain> startOpenWords(OpenWords& open, const SelectionState& state, const PatternSet& patterns,
+                                          SplitWork& split, SeedingCarry& carry) {
+    size_t words = state.covered0.size();
+    open.reach0 = std::move(carry.reach0);
+    open.reach1 = std::move(carry.reach1);
+    std::vector<CandidateGain> candidates =
+        carry.gainsGathered ? std::move(carry.gains) : gatherGains(open, state, patterns, split);
+    if (open.reach0.empty()) {
+        open.reach0.assign(words, 0);
+        open.reach1.assign(words, 0);
+        gatherReach(patterns, 0, static_cast<uint32_t>(state.state.size()), open.reach0, open.reach1);
+    }
+    open.runs.emplace_back(0, static_cast<uint32_t>(words));
+    dropCoveredWords(open, state);
+    return candidates;
+}
+
+uint32_t currentGain(const OpenWords& open, const SelectionState& state, const PatternSet& patterns,
+                     uint32_t vector) {
+    return openGain(open, state, selectionRow(patterns, vector));
+}
+
+size_t gainWords(const OpenWords& open) {
+    return 2 * open.openWordCount;
+}
+
+void dropCoveredWords(OpenWords& open, const SelectionState& state) {
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    size_t count = 0;
+    for (auto [begin, end] : open.runs) {
+        for (uint32_t word = begin; word < end; ++word) {
+            if (!stillOpen(open, state, word)) {
+                continue;
+            }
+            ++count;
+            if (!runs.empty() && runs.back().second == word) {
+                runs.back().second = word + 1;
+            } else {
+                runs.emplace_back(word, word + 1);
+            }
+        }
+    }
+    open.runs = std::move(runs);
+    open.openWordCount = count;
+}
