@@ -12,8 +12,10 @@
 
 // GCC 12's intrinsics headers make their "undefined" vectors by reading an
 // uninitialised variable, which the warnings would report at every use.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #define TARGET_POPCNT __attribute__((target("popcnt")))
