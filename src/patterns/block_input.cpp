@@ -166,6 +166,11 @@ bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize
         startReadingAhead(input);
         input.next = input.end = NoBytes;
     } else {
+        // A regular file smaller than a block needs a buffer of its size only
+        // (one more byte, so that a file that grew is still read in steps).
+        if (S_ISREG(status.st_mode) && static_cast<uint64_t>(status.st_size) < input.blockSize) {
+            input.blockSize = static_cast<size_t>(status.st_size) + 1;
+        }
         input.block.reset(new char[input.blockSize]);
         input.next = input.block.get();
         input.end = input.next;

@@ -10,7 +10,9 @@ uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply) {
         if (supply != nullptr && capacity == MinChunkWords) {
             chunk = takeReadyChunk(*supply);
         }
-        table.chunks.push_back(chunk ? std::move(chunk) : allocateChunk(capacity));
+        // A chunk made here has its pages mapped as they are used: a small
+        // table touches a few of them only.
+        table.chunks.push_back(chunk ? std::move(chunk) : allocateChunk(capacity, false));
         table.chunkCapacity = capacity;
         table.chunkUsed = 0;
     }

@@ -6,9 +6,10 @@
 
 void ChunkRelease::operator()(uint64_t* words) const { ::munmap(words, bytes); }
 
-TableChunk allocateChunk(size_t words) {
+TableChunk allocateChunk(size_t words, bool populated) {
     size_t bytes = words * sizeof(uint64_t);
-    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    int flags = MAP_PRIVATE | MAP_ANONYMOUS | (populated ? MAP_POPULATE : 0);
+    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, flags, -1, 0);
     if (memory == MAP_FAILED) {
         throw std::bad_alloc();
     }
@@ -16,6 +17,9 @@ TableChunk allocateChunk(size_t words) {
 }
 
 bool prepareChunk(ChunkSupply& supply) {
+    if (!supply.wanted.load(std::memory_order_relaxed)) {
+        return false;
+    }
     {
         std::lock_guard<std::mutex> guard(supply.lock);
         if (supply.ready.size() >= ReadyChunksLimit) {
@@ -24,7 +28,7 @@ bool prepareChunk(ChunkSupply& supply) {
     }
     TableChunk chunk;
     try {
-        chunk = allocateChunk(MinChunkWords);
+        chunk = allocateChunk(MinChunkWords, true);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -34,6 +38,7 @@ bool prepareChunk(ChunkSupply& supply) {
 }
 
 TableChunk takeReadyChunk(ChunkSupply& supply) {
+    supply.wanted.store(true, std::memory_order_relaxed);
     std::lock_guard<std::mutex> guard(supply.lock);
     if (supply.ready.empty()) {
         return TableChunk();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,23 +21,28 @@ using TableChunk = std::unique_ptr<uint64_t[], ChunkRelease>;
 // the table never moves once stored and grows without copying.
 constexpr size_t MinChunkWords = size_t{1} << 18;
 
-// A chunk of `words` words, zero, every page already mapped (one call
-// instead of a page fault per 4 KiB). Throws std::bad_alloc.
-TableChunk allocateChunk(size_t words);
+// A chunk of `words` words, zero; with `populated`, every page already
+// mapped (one call instead of a page fault per 4 KiB). Throws std::bad_alloc.
+TableChunk allocateChunk(size_t words, bool populated);
 
-// Chunks of MinChunkWords words made ready by one thread for another.
+// Chunks of MinChunkWords words made ready by one thread for another, once
+// the other has asked for its first: a file with a small table or none
+// costs no prepared memory.
 struct ChunkSupply {
     std::mutex lock;
     std::vector<TableChunk> ready;
+    std::atomic<bool> wanted{false};
 };
 
 // Chunks kept ready at most: enough to cover a stretch of parsing between
 // two idle moments of the preparing thread.
 constexpr size_t ReadyChunksLimit = 4;
 
-// Makes one more chunk ready unless the limit is reached; false when it
-// made none (the limit, or no memory: the taker then allocates itself).
+// Makes one more chunk ready unless none is wanted yet or the limit is
+// reached; false when it made none (also without memory: the taker then
+// allocates itself).
 bool prepareChunk(ChunkSupply& supply);
 
-// A ready chunk, or an empty one when none is ready.
+// A ready chunk, or an empty one when none is ready; from then on chunks
+// are wanted.
 TableChunk takeReadyChunk(ChunkSupply& supply);
