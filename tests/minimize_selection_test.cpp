@@ -15,14 +15,9 @@
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/minimize.h"
 #include "select/selection_state.h"
+#include "selection_support.h"
 
 namespace {
-
-using Random = std::mt19937_64;
-
-uint32_t below(Random& random, uint32_t bound) {
-    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
-}
 
 struct Table {
     uint32_t nodeCount = 0;

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "baseline_selection.h"
 #include "driver/options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
+#include "selection_support.h"
 
 namespace {
 
@@ -28,11 +28,6 @@ struct Instance {
     bool summaryCoversTable = true; // marks at least every fault the rows detect
 };
 
-using Random = std::mt19937_64;
-
-uint32_t below(Random& random, uint32_t bound) {
-    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
-}
 
 bool chance(Random& random, uint32_t percent) {
     return below(random, 100) < percent;
@@ -223,29 +218,6 @@ std::string describe(const RunOptions& options, uint64_t seed, int index) {
            (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
 }
 
-void expectSameAsReference(const SelectionState& fast, const BaselineSelection& reference, uint32_t nodeCount,
-                           const std::string& what) {
-    EXPECT_EQ(fast.state, reference.state) << what;
-    EXPECT_EQ(fast.chosenCount, reference.chosenCount) << what;
-    EXPECT_EQ(fast.discardedCount, reference.discardedCount) << what;
-    EXPECT_EQ(fast.cycleCount, reference.cycleCount) << what;
-    EXPECT_EQ(fast.coveredCount, reference.coveredCount) << what;
-    EXPECT_EQ(fast.greedyPicks, reference.greedyPicks) << what;
-    EXPECT_EQ(fast.detectableTotal, reference.detectableTotal) << what;
-    EXPECT_EQ(fast.coverLimit, reference.coverLimit) << what;
-    for (uint32_t node = 0; node < nodeCount; ++node) {
-        bool inFast = node < fast.count0.size();
-        int32_t count0 = inFast ? fast.count0[node] : 0;
-        int32_t count1 = inFast ? fast.count1[node] : 0;
-        int32_t covered0 = inFast ? static_cast<int32_t>((fast.covered0[node / 64] >> (node % 64)) & 1) : 0;
-        int32_t covered1 = inFast ? static_cast<int32_t>((fast.covered1[node / 64] >> (node % 64)) & 1) : 0;
-        if (count0 != reference.count0[node] || count1 != reference.count1[node] ||
-            covered0 != reference.covered0[node] || covered1 != reference.covered1[node]) {
-            ADD_FAILURE() << what << ": counts or flags differ at node " << node;
-            return;
-        }
-    }
-}
 
 void compareOnRandomInstances(uint64_t seed, int instances, const Shape& shape) {
     Random random(seed);

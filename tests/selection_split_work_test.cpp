@@ -10,20 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "baseline_selection.h"
 #include "driver/options.h"
 #include "patterns/pattern_set.h"
 #include "select/bit_kernels.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "selection_support.h"
 
 namespace {
-
-using Random = std::mt19937_64;
-
-uint32_t below(Random& random, uint32_t bound) {
-    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
-}
 
 struct Table {
     uint32_t nodeCount = 0;
@@ -104,28 +98,6 @@ std::string describe(const RunOptions& options) {
            (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
 }
 
-void expectSame(const SelectionState& fast, const BaselineSelection& reference, uint32_t nodeCount,
-                const std::string& what) {
-    EXPECT_EQ(fast.state, reference.state) << what;
-    EXPECT_EQ(fast.chosenCount, reference.chosenCount) << what;
-    EXPECT_EQ(fast.discardedCount, reference.discardedCount) << what;
-    EXPECT_EQ(fast.cycleCount, reference.cycleCount) << what;
-    EXPECT_EQ(fast.coveredCount, reference.coveredCount) << what;
-    EXPECT_EQ(fast.greedyPicks, reference.greedyPicks) << what;
-    // Nodes beyond the longest stored row are all 'X': nothing counts there.
-    for (uint32_t node = 0; node < nodeCount; ++node) {
-        bool stored = node < fast.count0.size();
-        int32_t count0 = stored ? fast.count0[node] : 0;
-        int32_t count1 = stored ? fast.count1[node] : 0;
-        int32_t covered0 = stored ? static_cast<int32_t>((fast.covered0[node / 64] >> (node % 64)) & 1) : 0;
-        int32_t covered1 = stored ? static_cast<int32_t>((fast.covered1[node / 64] >> (node % 64)) & 1) : 0;
-        if (count0 != reference.count0[node] || count1 != reference.count1[node] ||
-            covered0 != reference.covered0[node] || covered1 != reference.covered1[node]) {
-            ADD_FAILURE() << what << ": counts or flags differ at node " << node;
-            return;
-        }
-    }
-}
 
 const SelectionWork SplitEverything{true, 0};
 const SelectionWork OneThread{false, 0};
@@ -155,7 +127,7 @@ protected:
                                            describe(options) + " tier " +
                                            std::to_string(static_cast<uint32_t>(tier)) +
                                            (work.secondThread ? " split" : " one thread");
-                        expectSame(runSelectionWith(options, patterns, work), reference, table.nodeCount, what);
+                        expectSameAsReference(runSelectionWith(options, patterns, work), reference, table.nodeCount, what);
                         if (HasFailure()) {
                             return;
                         }
@@ -194,7 +166,7 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
         BaselineSelection reference = runReference(options, table);
         for (const SelectionWork& work : {OneThread, SplitEverything}) {
             SelectionState selection = runSelectionWith(options, patterns, work);
-            expectSame(selection, reference, table.nodeCount, describe(options));
+            expectSameAsReference(selection, reference, table.nodeCount, describe(options));
             EXPECT_EQ(selection.count0[0], static_cast<int32_t>(selection.chosenCount)) << describe(options);
         }
     }

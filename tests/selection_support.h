@@ -1,0 +1,45 @@
+// Helpers of the selection tests: the random source of the generated
+// instances, and the comparison of a selection with the reference one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "baseline_selection.h"
+#include "select/selection_state.h"
+
+using Random = std::mt19937_64;
+
+// 0 to bound - 1; 0 when bound is 0.
+inline uint32_t below(Random& random, uint32_t bound) {
+    return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
+}
+
+// Every state, counter and pick, and the counts and flags of every node
+// (nodes beyond the longest stored row are all 'X': nothing counts there).
+inline void expectSameAsReference(const SelectionState& fast, const BaselineSelection& reference,
+                                  uint32_t nodeCount, const std::string& what) {
+    EXPECT_EQ(fast.state, reference.state) << what;
+    EXPECT_EQ(fast.chosenCount, reference.chosenCount) << what;
+    EXPECT_EQ(fast.discardedCount, reference.discardedCount) << what;
+    EXPECT_EQ(fast.cycleCount, reference.cycleCount) << what;
+    EXPECT_EQ(fast.coveredCount, reference.coveredCount) << what;
+    EXPECT_EQ(fast.greedyPicks, reference.greedyPicks) << what;
+    EXPECT_EQ(fast.detectableTotal, reference.detectableTotal) << what;
+    EXPECT_EQ(fast.coverLimit, reference.coverLimit) << what;
+    for (uint32_t node = 0; node < nodeCount; ++node) {
+        bool inFast = node < fast.count0.size();
+        int32_t count0 = inFast ? fast.count0[node] : 0;
+        int32_t count1 = inFast ? fast.count1[node] : 0;
+        int32_t covered0 = inFast ? static_cast<int32_t>((fast.covered0[node / 64] >> (node % 64)) & 1) : 0;
+        int32_t covered1 = inFast ? static_cast<int32_t>((fast.covered1[node / 64] >> (node % 64)) & 1) : 0;
+        if (count0 != reference.count0[node] || count1 != reference.count1[node] ||
+            covered0 != reference.covered0[node] || covered1 != reference.covered1[node]) {
+            ADD_FAILURE() << what << ": counts or flags differ at node " << node;
+            return;
+        }
+    }
+}
