@@ -113,29 +113,7 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     }
 }
 
-std::vector<DesignCase> designCases() {
-    std::vector<DesignCase> cases;
-    for (const char* design : {"c17", "c432", "c880", "c1908"}) {
-        cases.push_back({design, {}});
-        cases.push_back({design, {"-no_unique_vectors"}});
-        cases.push_back({design, {"-fault_cover", "95"}});
-    }
-    return cases;
-}
-
-std::string caseName(const testing::TestParamInfo<DesignCase>& info) {
-    std::string name = info.param.design;
-    for (const std::string& option : info.param.options) {
-        for (char c : option) {
-            if (std::isalnum(static_cast<unsigned char>(c))) {
-                name += c;
-            }
-        }
-    }
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Benchmarks, RealDesign, testing::ValuesIn(designCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Benchmarks, RealDesign, testing::ValuesIn(designCases()), designCaseName);
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <regex>
 #include <sstream>
 
@@ -59,4 +60,26 @@ void PrintTo(const DesignCase& designCase, std::ostream* out) {
     for (const std::string& option : designCase.options) {
         *out << ' ' << option;
     }
+}
+
+std::vector<DesignCase> designCases() {
+    std::vector<DesignCase> cases;
+    for (const char* design : {"c17", "c432", "c880", "c1908"}) {
+        cases.push_back({design, {}});
+        cases.push_back({design, {"-no_unique_vectors"}});
+        cases.push_back({design, {"-fault_cover", "95"}});
+    }
+    return cases;
+}
+
+std::string designCaseName(const testing::TestParamInfo<DesignCase>& info) {
+    std::string name = info.param.design;
+    for (const std::string& option : info.param.options) {
+        for (char c : option) {
+            if (std::isalnum(static_cast<unsigned char>(c))) {
+                name += c;
+            }
+        }
+    }
+    return name;
 }

@@ -3,6 +3,8 @@
 // binary prints, and the parameters of the runs on each design.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <ostream>
 #include <set>
@@ -38,3 +40,10 @@ struct DesignCase {
 };
 
 void PrintTo(const DesignCase& designCase, std::ostream* out);
+
+// Every benchmark circuit with no option, "-no_unique_vectors" and
+// "-fault_cover 95".
+std::vector<DesignCase> designCases();
+
+// The test name of a case: the design and the letters and digits of its options.
+std::string designCaseName(const testing::TestParamInfo<DesignCase>& info);
