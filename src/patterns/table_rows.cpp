@@ -89,21 +89,21 @@ void storeScratchRow(PatternsReader& reader, uint32_t vector, uint64_t symbols) 
 }
 
 
-// Scans the row into the scratch planes, then moves it into the table: the
-// way for a row that rewrites a stored one, or for very wide models.
-void readTableRowViaScratch(PatternsReader& reader, uint32_t vector) {
+// Takes a row's run of symbols block by block into the planes that
+// `planesFor(first, limit)` gives for the next `limit` symbols from node
+// `first`, then the rest of the line; returns the symbol count. A symbol
+// beyond the node count is fatal.
+template <typename PlanesFor>
+uint64_t scanRowSymbols(PatternsReader& reader, PlanesFor planesFor) {
     BlockInput& input = reader.input;
-    TableRowScratch& scratch = reader.scratch;
     const uint64_t nodes = reader.model.nodeCount;
     uint64_t symbols = 0;
     while (hasByte(input)) {
         // Never take more than one symbol beyond the node count.
         size_t limit = static_cast<size_t>(std::min<uint64_t>(bytesInBlock(input), nodes - symbols + 1));
-        ensureScratchWords(scratch, static_cast<size_t>((symbols + limit) / 64 + 2));
-        size_t taken = scanTableSymbols(input.next, limit, planesOf(scratch), symbols);
+        size_t taken = scanTableSymbols(input.next, limit, planesFor(symbols, limit), symbols);
         symbols += taken;
         input.next += taken;
-        scratch.dirtyWords = std::max(scratch.dirtyWords, static_cast<size_t>(symbols / 64 + 2));
         if (symbols > nodes) {
             fatalError("Line of table too long", currentLine(reader));
         }
@@ -112,6 +112,19 @@ void readTableRowViaScratch(PatternsReader& reader, uint32_t vector) {
             break;
         }
     }
+    return symbols;
+}
+
+// Scans the row into the scratch planes, then moves it into the table: the
+// way for a row that rewrites a stored one, or for very wide models.
+void readTableRowViaScratch(PatternsReader& reader, uint32_t vector) {
+    TableRowScratch& scratch = reader.scratch;
+    uint64_t symbols = scanRowSymbols(reader, [&scratch](uint64_t first, size_t limit) {
+        auto words = static_cast<size_t>((first + limit) / 64 + 2);
+        ensureScratchWords(scratch, words);
+        scratch.dirtyWords = std::max(scratch.dirtyWords, words);
+        return planesOf(scratch);
+    });
     storeScratchRow(reader, vector, symbols);
 }
 
@@ -124,29 +137,14 @@ constexpr uint64_t InPlaceRowWordsLimit = MinChunkWords / 4;
 // row that ends early has its fault-1 plane moved down. The free room is
 // zero, and what is left of it after the row is zero again.
 void readTableRowInPlace(PatternsReader& reader, uint32_t vector, uint64_t fullWords) {
-    BlockInput& input = reader.input;
     FaultTable& table = reader.patterns.faultTable;
     TableRowScratch& scratch = reader.scratch;
-    const uint64_t nodes = reader.model.nodeCount;
     // Two spare words take what the scan may write beyond the planes: the
     // symbol past the node count, which is an error, and zero spill words.
     uint64_t* bits = roomForRowBits(table, 2 * fullWords + 2, &reader.chunkSupply);
     ensureScratchWords(scratch, static_cast<size_t>(fullWords + 2));
     RowPlanes planes{bits, bits + fullWords, scratch.lowerX.data()};
-    uint64_t symbols = 0;
-    while (hasByte(input)) {
-        size_t limit = static_cast<size_t>(std::min<uint64_t>(bytesInBlock(input), nodes - symbols + 1));
-        size_t taken = scanTableSymbols(input.next, limit, planes, symbols);
-        symbols += taken;
-        input.next += taken;
-        if (symbols > nodes) {
-            fatalError("Line of table too long", currentLine(reader));
-        }
-        if (taken < limit) {
-            skipLine(reader);
-            break;
-        }
-    }
+    uint64_t symbols = scanRowSymbols(reader, [planes](uint64_t, size_t) { return planes; });
 
     auto words = static_cast<uint32_t>((symbols + 63) / 64);
     uint32_t width = 0;
