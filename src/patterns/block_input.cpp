@@ -88,14 +88,13 @@ void stopReadingAhead(ReadAhead& ahead) {
     ahead.worker.join();
 }
 
-bool useReadAhead(int fd, size_t blockSize, ReadAheadUse use) {
+bool useReadAhead(const struct stat& status, size_t blockSize, ReadAheadUse use) {
     if (use != ReadAheadUse::Automatic) {
         return use == ReadAheadUse::Always;
     }
     // A pipe or a device could block the thread in read() for ever; small
     // files are not worth a thread.
-    struct stat status {};
-    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+    return S_ISREG(status.st_mode) &&
            static_cast<uint64_t>(status.st_size) >= ReadAheadMinimumBlocks * uint64_t{blockSize};
 }
 
@@ -162,7 +161,7 @@ bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize
     }
     input.blockSize = blockSize == 0 ? 1 : blockSize;
     input.atEnd = false;
-    if (useReadAhead(input.fd, input.blockSize, use)) {
+    if (useReadAhead(status, input.blockSize, use)) {
         startReadingAhead(input);
         input.next = input.end = NoBytes;
     } else {
