@@ -52,10 +52,10 @@ done
 
 # name|generator arguments, or copy:<folder> for a real design
 case_table=(
-    "c17|copy:$repo/../shared/data/c17"
-    "c432|copy:$repo/../shared/data/c432"
-    "c880|copy:$repo/../shared/data/c880"
-    "c1908|copy:$repo/../shared/data/c1908"
+    "c17|copy:$repo/tests/data/c17"
+    "c432|copy:$repo/tests/data/c432"
+    "c880|copy:$repo/tests/data/c880"
+    "c1908|copy:$repo/tests/data/c1908"
     "d20k|--vectors 20000 --nodes 20000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 1"
 )
 

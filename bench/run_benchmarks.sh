@@ -84,7 +84,7 @@ case_table=(
     "g10k|g10k|--vectors 10000 --nodes 5000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 2"
     "g20k|g20k|--vectors 20000 --nodes 5000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 2"
     "g40k|g40k|--vectors 40000 --nodes 5000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 2"
-    "c1908|c1908|copy:$repo/../shared/data/c1908"
+    "c1908|c1908|copy:$repo/tests/data/c1908"
 )
 
 selected() { [[ ",$1," == *",$2,"* || "$1" == "all" ]]; }

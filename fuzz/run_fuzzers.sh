@@ -8,8 +8,8 @@
 #
 # HARNESS is model_reader_fuzz, patterns_reader_fuzz or pipeline_fuzz (all
 # three by default). The corpora grow in fuzz/corpus-work/<harness>, seeded
-# at every run from examples/, the small files of the shared data and the
-# inputs of the end-to-end cases.
+# at every run from examples/, the small files of the bundled real designs
+# and the inputs of the end-to-end cases.
 set -euo pipefail
 
 if [ "$#" -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
@@ -26,7 +26,7 @@ fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 work="$root/fuzz/corpus-work"
-shared="$root/../shared/data"
+data="$root/tests/data"
 
 # The compiler and its sanitizer runtimes, from Debian's packages.
 if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
@@ -65,7 +65,7 @@ seed_files() {
   local pattern=$1
   {
     find "$root/examples" "$root/tests/cases" -name "$pattern" -size -64k
-    [ -d "$shared" ] && find "$shared" -name "$pattern" -size -64k
+    find "$data" -name "$pattern" -size -64k
   } 2>/dev/null | sort
 }
 make_seeds() {

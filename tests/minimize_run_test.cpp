@@ -49,7 +49,7 @@ struct RunOutput {
 };
 
 RunOutput runOn(const std::string& design, std::vector<std::string> args) {
-    const fs::path source = fs::path(SHARED_DATA_DIR) / design;
+    const fs::path source = realDesignDir(design);
     ScratchDir work;
     fs::copy_file(source / (design + ".agm"), work / (design + ".agm"));
     fs::copy_file(source / (design + ".tst"), work / (design + ".tst"));
@@ -103,10 +103,7 @@ class MinimizeRealDesign : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(MinimizeRealDesign, CoversWhatTheDefaultCoversWithNoMoreVectors) {
     const DesignCase& param = GetParam();
-    const fs::path source = fs::path(SHARED_DATA_DIR) / param.design;
-    if (!fs::exists(source)) {
-        GTEST_SKIP() << "no shared data at " << source;
-    }
+    const fs::path source = realDesignDir(param.design);
     OriginalDesign original = readOriginal(source / (param.design + ".agm"), source / (param.design + ".tst"));
     RunOutput plain = runOn(param.design, param.options);
     std::vector<std::string> minimizeArgs = param.options;

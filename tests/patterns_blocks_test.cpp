@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "patterns_support.h"
+#include "support/original_design.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -143,10 +145,8 @@ namespace {
 TEST(PatternsBlocks, RealDesignsReadAlikeByBothReaders) {
     for (const char* design : {"c17", "c432", "c880", "c1908"}) {
         SCOPED_TRACE(design);
-        fs::path base = fs::path(SHARED_DATA_DIR) / design / design;
-        testing::internal::CaptureStdout();
-        SsbddModel model = readModel(base.string() + ".agm");
-        testing::internal::GetCapturedStdout();
+        fs::path base = realDesignDir(design) / design;
+        SsbddModel model = quietly([&] { return readModel(base.string() + ".agm"); });
         fs::path file = base.string() + ".tst";
         std::string reference = readBaseline(file, model, UINT32_MAX).result;
         ASSERT_EQ(reference.rfind("count ", 0), 0u) << reference.substr(0, 200);

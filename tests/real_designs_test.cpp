@@ -19,10 +19,7 @@ class RealDesign : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     const DesignCase& param = GetParam();
-    const fs::path source = fs::path(SHARED_DATA_DIR) / param.design;
-    if (!fs::exists(source)) {
-        GTEST_SKIP() << "no shared data at " << source;
-    }
+    const fs::path source = realDesignDir(param.design);
     const fs::path agm = source / (param.design + ".agm");
     const fs::path tst = source / (param.design + ".tst");
     OriginalDesign original = readOriginal(agm, tst);
@@ -124,10 +121,7 @@ namespace {
 // straightforward selection print the same and write the same file.
 TEST_P(RealDesign, MatchesTheBaseline) {
     const DesignCase& param = GetParam();
-    const fs::path source = fs::path(SHARED_DATA_DIR) / param.design;
-    if (!fs::exists(source)) {
-        GTEST_SKIP() << "no shared data at " << source;
-    }
+    const fs::path source = realDesignDir(param.design);
     std::vector<BinaryResult> results;
     std::vector<std::string> files;
     for (const char* binary : {TVCOMPACT_BINARY, TVCOMPACT_BASELINE_BINARY}) {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 
 std::vector<std::string> textLines(const std::string& text) {
     std::vector<std::string> result;
@@ -82,4 +83,12 @@ std::string designCaseName(const testing::TestParamInfo<DesignCase>& info) {
         }
     }
     return name;
+}
+
+fs::path realDesignDir(const std::string& design) {
+    fs::path dir = fs::path(TVCOMPACT_DATA_DIR) / design;
+    if (!fs::is_regular_file(dir / (design + ".agm")) || !fs::is_regular_file(dir / (design + ".tst"))) {
+        throw std::runtime_error("the real design " + design + " is missing from " + dir.string());
+    }
+    return dir;
 }

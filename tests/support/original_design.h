@@ -20,6 +20,10 @@ struct OriginalDesign {
     std::string summary;              // the FAULTS line
 };
 
+// The folder of a real design bundled under tests/data. Throws when it is
+// missing, so a test that needs the data fails instead of passing unseen.
+fs::path realDesignDir(const std::string& design);
+
 // The lines of `text`, without their line feeds.
 std::vector<std::string> textLines(const std::string& text);
 
