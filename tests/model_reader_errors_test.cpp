@@ -4,6 +4,7 @@
 #include "driver/console.h"
 #include "model/ssbdd_model.h"
 #include "support/tool_run.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -16,13 +17,13 @@ struct Rejected {
 Rejected readModelFile(const fs::path& path) {
     Rejected result;
     result.path = path.string();
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     try {
         readModel(path.string());
     } catch (const FatalError& error) {
         result.error = error.text;
     }
-    result.out = testing::internal::GetCapturedStdout();
+    result.out = capture.take();
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "driver/console.h"
 #include "model/ssbdd_model.h"
 #include "support/tool_run.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -23,13 +24,13 @@ ModelRead readModelText(const std::string& text) {
     writeFile(path, text);
     ModelRead result;
     result.path = path.string();
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     try {
         result.model = readModel(path.string());
     } catch (const FatalError& error) {
         result.error = error.text;
     }
-    result.out = testing::internal::GetCapturedStdout();
+    result.out = capture.take();
     return result;
 }
 
@@ -331,9 +332,9 @@ TEST(ModelReader, ReadsTheBundledExample) {
 
 TEST(ReleaseModel, ReportsAndEmptiesTheTables) {
     SsbddModel model = accepted(WorkedExample);
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     releaseModel(model);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nDeleting SSBDD-model from memory... OK\n");
+    EXPECT_EQ(capture.take(), "\nDeleting SSBDD-model from memory... OK\n");
     EXPECT_TRUE(model.variables.empty() && model.graphs.empty() && model.nodes.empty() && model.nodeNames.empty());
     EXPECT_EQ(model.nodes.capacity(), 0u);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "patterns_support.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -20,15 +21,7 @@ SsbddModel hugeModel(uint32_t nodes, uint32_t variables, uint32_t inputs, uint32
 }
 
 PatternSet readQuietly(const fs::path& file, const SsbddModel& model) {
-    testing::internal::CaptureStdout();
-    try {
-        PatternSet patterns = readPatternSet(file.string(), model);
-        testing::internal::GetCapturedStdout();
-        return patterns;
-    } catch (...) {
-        testing::internal::GetCapturedStdout();
-        throw;
-    }
+    return quietly([&] { return readPatternSet(file.string(), model); });
 }
 
 TEST(PatternsMemory, HugeVectorCountStoresOnlyTheRowsRead) {

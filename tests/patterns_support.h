@@ -12,6 +12,7 @@
 #include "driver/console.h"
 #include "patterns/pattern_set.h"
 #include "support/tool_run.h"
+#include "support/stdout_capture.h"
 
 // `constants` holds one entry per constant variable: 0 or 1 for its value,
 // -1 for a variable without one.
@@ -125,7 +126,7 @@ inline std::string errorResult(const FatalError& error) { return "error:" + erro
 inline ReadOutcome readFast(const fs::path& file, const SsbddModel& model, size_t blockSize = 0,
                             uint32_t limit = RenderedVectors, ReadAheadUse use = ReadAheadUse::Automatic) {
     ReadOutcome outcome;
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     try {
         PatternSet patterns = blockSize == 0 ? readPatternSet(file.string(), model)
                                              : readPatternSetWithBlockSize(file.string(), model, blockSize, use);
@@ -134,20 +135,20 @@ inline ReadOutcome readFast(const fs::path& file, const SsbddModel& model, size_
     } catch (const FatalError& error) {
         outcome.result = errorResult(error);
     }
-    outcome.out = testing::internal::GetCapturedStdout();
+    outcome.out = capture.take();
     return outcome;
 }
 
 inline ReadOutcome readBaseline(const fs::path& file, const SsbddModel& model,
                                 uint32_t limit = RenderedVectors) {
     ReadOutcome outcome;
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     try {
         outcome.result = renderBaseline(readBaselinePatternSet(file.string(), model), model, limit);
     } catch (const FatalError& error) {
         outcome.result = errorResult(error);
     }
-    outcome.out = testing::internal::GetCapturedStdout();
+    outcome.out = capture.take();
     return outcome;
 }
 

@@ -19,6 +19,7 @@
 
 #include "patterns/compacted_writer.h"
 #include "patterns_support.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -37,10 +38,7 @@ constexpr size_t CompactedSize = 43;
 SsbddModel writerModel() { return patternsModel(2, 4, 2, {1}, 1); }
 
 PatternSet readQuietly(const fs::path& file, const SsbddModel& model) {
-    testing::internal::CaptureStdout();
-    PatternSet patterns = readPatternSet(file.string(), model);
-    testing::internal::GetCapturedStdout();
-    return patterns;
+    return quietly([&] { return readPatternSet(file.string(), model); });
 }
 
 SelectionState allSelected() {

@@ -6,6 +6,7 @@
 
 #include "patterns/compacted_writer.h"
 #include "patterns_support.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ const std::string WorkedExample =
     ".VECTORS 3\n.COVERAGE 100\n.PATTERNS\n01lhL\n1xhhH\n\n11\n\n.TABLE\n01X\nX10\n1XX\n.FAULTS\n&10\n";
 
 PatternSet readQuietly(const fs::path& file, const SsbddModel& model) {
-    testing::internal::CaptureStdout();
-    PatternSet patterns = readPatternSet(file.string(), model);
-    testing::internal::GetCapturedStdout();
-    return patterns;
+    return quietly([&] { return readPatternSet(file.string(), model); });
 }
 
 SelectionState selectionOf(const std::vector<int32_t>& state) {
@@ -36,9 +34,7 @@ std::string writtenFile(const SsbddModel& model, const std::string& text, const 
     PatternSet patterns = readQuietly(dir / "in.tst", model);
     writeCompactedPatterns((dir / "out.tst").string(), selectionOf(state), patterns, model);
 
-    testing::internal::CaptureStdout();
-    BaselinePatternSet baseline = readBaselinePatternSet((dir / "in.tst").string(), model);
-    testing::internal::GetCapturedStdout();
+    BaselinePatternSet baseline = quietly([&] { return readBaselinePatternSet((dir / "in.tst").string(), model); });
     writeBaselineCompactedPatterns((dir / "plain.tst").string(), state, selectionOf(state).chosenCount, baseline,
                                    model);
     std::string written = readFile(dir / "out.tst");
