@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "patterns_support.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -91,7 +92,10 @@ std::vector<ReaderCase> readerCases() {
         {"vectors_count_missing", ex, ".VECTORS\n", emptyStorage(0)},
         {"vectors_count_not_right_after_keyword", ex, ".VECTORSX5\n", emptyStorage(0)},
         {"vectors_count_ends_at_carriage_return", ex, ".VECTORS 3\r7\n", emptyStorage(3)},
-        {"vectors_minus_sign_alone", ex, ".VECTORS - 3\n", emptyStorage(0)},
+        {"vectors_minus_sign_then_blank", ex, ".VECTORS - 3\n", errorAt(1, "Invalid vector count")},
+        {"vectors_minus_sign_alone", ex, "\n.VECTORS -\n", errorAt(2, "Invalid vector count")},
+        {"vectors_minus_sign_then_letter", ex, ".VECTORS -x\n.VECTORS 1\n", errorAt(1, "Invalid vector count")},
+        {"vectors_two_minus_signs", ex, ".VECTORS --5\n", errorAt(1, "Invalid vector count")},
         {"vectors_negative_count", ex, "\n.VECTORS -3\n", errorAt(2, "Invalid vector count")},
         {"vectors_negative_zero", ex, ".VECTORS -0\n", errorAt(1, "Invalid vector count")},
         {"vectors_count_beyond_32_bits", ex, ".VECTORS 4294967296\n", "error:\nError: Out of memory!\n"},
@@ -122,9 +126,10 @@ std::vector<ReaderCase> readerCases() {
         {"header_inside_table_is_a_row", ex, ".VECTORS 2\n.TABLE\n.FAULTS\n&10\n",
          "count 2 table\nV xxxxx xxxxx\nT XXX/0 XXX/0\nF XXX"},
         {"table_header_then_empty_lines", ex, ".VECTORS 1\n.TABLE\n\n\n", emptyStorage(1)},
-        {"second_vectors_header_replaces_storage", ex,
-         ".VECTORS 1\n.PATTERNS\n01\n.TABLE\n01X\n.FAULTS\n&10\n.VECTORS 2\n",
-         "count 2 table\nV xxxxx xxxxx\nT XXX/0 XXX/0\nF XXX"},
+        {"second_vectors_header_replaces_storage_and_forgets_the_table", ex,
+         ".VECTORS 1\n.PATTERNS\n01\n.TABLE\n01X\n.FAULTS\n&10\n.VECTORS 2\n", emptyStorage(2)},
+        {"table_after_second_vectors_header", ex, ".VECTORS 1\n.TABLE\n01X\n.VECTORS 1\n.TABLE\nX1\n",
+         "count 1 table\nV xxxxx\nT X1X/1\nF XXX"},
         {"second_patterns_section_cut_short_keeps_earlier_inputs", ex, ".VECTORS 1\n.PATTERNS\n01\n.PATTERNS\n1",
          "count 1\nV 111xx\nT XXX/0\nF XXX"},
         {"second_table_section_keeps_tail_of_longer_row", ex, ".VECTORS 1\n.TABLE\n0xX\n.TABLE\n1\n",
@@ -187,9 +192,7 @@ TEST(PatternsReader, WorkedExampleValueByValue) {
     ScratchDir dir;
     writeFile(dir / "example.tst", WorkedExample);
     SsbddModel model = exampleModel();
-    testing::internal::CaptureStdout();
-    PatternSet patterns = readPatternSet((dir / "example.tst").string(), model);
-    testing::internal::GetCapturedStdout();
+    PatternSet patterns = quietly([&] { return readPatternSet((dir / "example.tst").string(), model); });
 
     EXPECT_EQ(patterns.vectorCount, 3u);
     EXPECT_TRUE(patterns.hasFaultTable);

@@ -49,6 +49,7 @@ void createStorage(BaselineReader& reader, uint32_t count) {
     const SsbddModel& model = *reader.model;
     patterns.vectorCount = count;
     patterns.hasStorage = true;
+    patterns.hasFaultTable = false;  // the table it replaces goes with it
     patterns.vectors.assign(count, std::vector<uint8_t>(model.variableCount, Unspecified));
     patterns.faultTable.assign(count, std::string(model.nodeCount, 'X'));
     patterns.faultSummary.assign(model.nodeCount, 'X');
@@ -163,15 +164,15 @@ void readVectorsHeader(BaselineReader& reader, const char* text) {
     while (*text != 0 && isWhite(static_cast<unsigned char>(*text))) {
         ++text;
     }
-    bool minus = *text == '-';
-    if (*text == '+' || *text == '-') {
+    // A minus sign makes the count invalid, digits or none after it.
+    if (*text == '-') {
+        fatalError("Invalid vector count", reader.lineNumber);
+    }
+    if (*text == '+') {
         ++text;
     }
     unsigned long long count = 0;
     if (std::isdigit(static_cast<unsigned char>(*text))) {
-        if (minus) {
-            fatalError("Invalid vector count", reader.lineNumber);
-        }
         errno = 0;
         count = std::strtoull(text, nullptr, 10);
         if (errno == ERANGE || count > UINT32_MAX) {

@@ -69,7 +69,7 @@ struct FaultSummary {
 struct PatternSet {
     uint32_t vectorCount = 0;   // the count of the last VECTORS header; 0 before any
     bool hasStorage = false;    // a VECTORS header has been read
-    bool hasFaultTable = false; // a TABLE row has been read
+    bool hasFaultTable = false; // a TABLE row has been read since the last VECTORS header
     // Input values of the vectors whose PATTERNS rows were read, `inputWidth`
     // (the model's input count) per vector, vector i at i * inputWidth; each
     // 0, 1 or UnspecifiedValue. Vectors at or beyond patternRowCount have no row.

@@ -47,7 +47,7 @@ const Keyword* matchKeyword(const char* text, size_t length) {
 }
 
 struct HeaderCount {
-    bool negative = false;  // a minus sign followed by digits
+    bool negative = false;  // a minus sign, with or without digits after it
     bool tooLarge = false;  // beyond an unsigned 32-bit number
     uint32_t value = 0;
 };
@@ -65,26 +65,27 @@ HeaderCount parseHeaderCount(const char* text, const char* end) {
     }
     HeaderCount count;
     uint64_t value = 0;
-    bool digits = false;
     for (; text < end && *text >= '0' && *text <= '9'; ++text) {
-        digits = true;
         value = value * 10 + static_cast<uint64_t>(*text - '0');
         if (value > UINT32_MAX) {
             count.tooLarge = true;
             value = UINT32_MAX;
         }
     }
-    count.negative = minus && digits;
+    count.negative = minus;
     count.value = static_cast<uint32_t>(value);
     return count;
 }
 
-// Storage for a new vector count: everything read before is dropped. The
-// tables themselves grow only with the rows read.
+// Storage for a new vector count: everything read before is dropped, the
+// fault table and the note that one was read included, so a file whose last
+// VECTORS section has no TABLE row holds no fault simulation data. The tables
+// themselves grow only with the rows read.
 void createStorage(PatternsReader& reader, uint32_t count) {
     PatternSet& patterns = reader.patterns;
     patterns.vectorCount = count;
     patterns.hasStorage = true;
+    patterns.hasFaultTable = false;
     patterns.inputValues = std::vector<uint8_t>();
     patterns.constantsSet = std::vector<uint8_t>();
     patterns.faultTable = FaultTable{};

@@ -9,13 +9,15 @@ std::string DesignRun::written() const {
     return found == files.end() ? std::string() : found->second;
 }
 
-DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits) {
+DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits,
+                    const std::vector<std::string>& options) {
     ScratchDir dir;
     writeFile(dir / "design.agm", model);
     writeFile(dir / "design.tst", patterns);
     RunRequest request;
     request.workDir = dir.path();
-    request.args = {"design"};
+    request.args = options;
+    request.args.push_back("design");
     request.addressSpaceLimit = limits.addressSpace;
     request.fileSizeLimit = limits.fileSize;
     DesignRun run{runBinary(request), {}};

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/tool_run.h"
 
@@ -29,4 +30,6 @@ struct DesignRun {
     std::string written() const;
 };
 
-DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits = {});
+// Runs `options` and then the design name.
+DesignRun runDesign(const std::string& model, const std::string& patterns, DesignLimits limits = {},
+                    const std::vector<std::string>& options = {});
