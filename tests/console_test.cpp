@@ -5,6 +5,7 @@
 
 #include "driver/console.h"
 #include "driver/statistics.h"
+#include "support/stdout_capture.h"
 
 namespace {
 
@@ -26,6 +27,16 @@ TEST(FatalReporters, PrintTheLineFormOnlyForARealLine) {
     EXPECT_EQ(fatalText([] { fatalError("x", -2); }), "\nError at line -2: x!\n");
 }
 
+// The readers count lines in 64 bits; a count past the signed 32-bit
+// numbers of the messages is given as the largest of them, never wrapped.
+TEST(FatalReporters, GiveLineCountsBeyond32BitsAsTheLargestNumber) {
+    EXPECT_EQ(messageLine(1), 1);
+    EXPECT_EQ(messageLine(2147483647u), 2147483647);
+    EXPECT_EQ(messageLine(2147483648u), 2147483647);
+    EXPECT_EQ(messageLine(4294967297u), 2147483647);
+    EXPECT_EQ(messageLine(UINT64_MAX), 2147483647);
+}
+
 TEST(FatalReporters, PutThePathBeforeTheMessage) {
     EXPECT_EQ(fatalText([] { fatalFileError("a/b.agm", "Can't open DD-model file", NoLine); }),
               "\nError: a/b.agm : Can't open DD-model file!\n");
@@ -44,17 +55,17 @@ TEST(FatalReporters, KeepLongMessagesWhole) {
 }
 
 TEST(Progress, BracketsAStepOnOneLine) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     reportProgress("Reading SSBDD-model file adder.agm");
     reportDone();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nReading SSBDD-model file adder.agm... OK\n");
+    EXPECT_EQ(capture.take(), "\nReading SSBDD-model file adder.agm... OK\n");
 }
 
 TEST(Timer, ReportsZeroRightAfterTheStart) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     startTimer();
     reportTime();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Time, used by process: 0.000000 \n");
+    EXPECT_EQ(capture.take(), "Time, used by process: 0.000000 \n");
 }
 
 TEST(Timer, CountsProcessTime) {
@@ -63,32 +74,32 @@ TEST(Timer, CountsProcessTime) {
     for (long i = 0; i < 150000000L && sink < 1e300; ++i) {
         sink = sink + 1.0;
     }
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     reportTime();
-    std::string line = testing::internal::GetCapturedStdout();
+    std::string line = capture.take();
     EXPECT_TRUE(std::regex_match(line, std::regex("Time, used by process: [0-9]+\\.[0-9]{6} \n")));
     EXPECT_NE(line, "Time, used by process: 0.000000 \n");
 }
 
 TEST(Statistics, PrintCyclesChosenAndCoverage) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     printStatistics(3, 2, 6, 6);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capture.take(),
               "Used 3 cycles\nChose 2 vectors\nCovered 6 of 12  (i.e. 50.000000 %)\n");
 }
 
 TEST(Statistics, PrintZeroPercentWithoutNodes) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     printStatistics(0, 0, 0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capture.take(),
               "Used 0 cycles\nChose 0 vectors\nCovered 0 of 0  (i.e. 0.000000 %)\n");
 }
 
 TEST(Statistics, RoundThePercentageToSixDecimals) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capture;
     printStatistics(1, 1, 1, 3);
     printStatistics(1, 1, 1, 256);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capture.take(),
               "Used 1 cycles\nChose 1 vectors\nCovered 1 of 6  (i.e. 16.666667 %)\n"
               "Used 1 cycles\nChose 1 vectors\nCovered 1 of 512  (i.e. 0.195312 %)\n");
 }

@@ -14,6 +14,12 @@ struct FatalError {
 constexpr int FatalExitStatus = 14;
 constexpr int32_t NoLine = -1;
 
+// A line count as the messages give it: counts beyond the largest signed
+// 32-bit number are reported as that number.
+constexpr int32_t messageLine(uint64_t line) {
+    return line > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(line);
+}
+
 // "\n<text>... " on standard output, flushed.
 void reportProgress(const std::string& text);
 // "OK\n" on standard output, flushed.

@@ -30,7 +30,7 @@ void ModelLineSource::failedRead() const {
     if (!readAnything_) {
         fatalFileError(path_, "Can't open DD-model file", NoLine);
     }
-    fatalError("Corrupt DD-model file", lineNumber_);
+    fatalError("Corrupt DD-model file", lineNumber());
 }
 
 bool ModelLineSource::fill() {
@@ -68,7 +68,7 @@ bool ModelLineSource::next(std::string_view& line) {
         lineFeed = found != nullptr;
         blockStart_ += take + (lineFeed ? 1 : 0);
         if (line_.size() + take >= StoredLimit) {
-            fatalError("Line too long", lineNumber_);
+            fatalError("Line too long", lineNumber());
         }
         line_.append(begin, take);
     }
@@ -76,7 +76,7 @@ bool ModelLineSource::next(std::string_view& line) {
         line_.pop_back();
     }
     if (line_.size() > MaxModelLineLength) {
-        fatalError("Line too long", lineNumber_);
+        fatalError("Line too long", lineNumber());
     }
     line = line_;
     return true;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/console.h"
+
 // The longest line the model file may hold, not counting its line end.
 constexpr size_t MaxModelLineLength = 254;
 
@@ -27,7 +29,7 @@ public:
     bool next(std::string_view& line);
 
     // The number of the line last returned; 0 before the first one.
-    int32_t lineNumber() const { return lineNumber_; }
+    int32_t lineNumber() const { return messageLine(lineNumber_); }
 
 private:
     bool fill();
@@ -47,5 +49,5 @@ private:
     // Room for one character more than the longest line and a carriage
     // return, which is all a line needs to be judged.
     std::string line_;
-    int32_t lineNumber_ = 0;
+    uint64_t lineNumber_ = 0;  // wide enough never to wrap
 };

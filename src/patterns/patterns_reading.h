@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "driver/console.h"
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"
 #include "patterns/pattern_set.h"
@@ -27,8 +28,8 @@ struct PatternsReader {
     BlockInput input;
     const SsbddModel& model;
     PatternSet& patterns;
-    // Counts line ends like a 32-bit counter; reported as a signed number.
-    uint32_t lineCount = 1;
+    // The number of the line being read; wide enough never to wrap.
+    uint64_t lineCount = 1;
     uint32_t rowIndex = 0;
     ConstantsCheck constants = ConstantsCheck::NotYet;
     TableRowScratch scratch;
@@ -43,7 +44,7 @@ struct PatternsReader {
 };
 
 // The number of the line being read, as the messages give it.
-inline int32_t currentLine(const PatternsReader& reader) { return static_cast<int32_t>(reader.lineCount); }
+inline int32_t currentLine(const PatternsReader& reader) { return messageLine(reader.lineCount); }
 
 inline bool isWhiteSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
