@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "driver/options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/compacted_writer.h"

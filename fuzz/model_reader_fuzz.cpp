@@ -1,7 +1,7 @@
 // The model reader on arbitrary bytes. A fatal error is the reader's normal
 // answer to a bad file; only sanitizer reports and broken invariants of an
 // accepted model are findings.
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "fuzz_support.h"
 #include "model/ssbdd_model.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "fuzz_support.h"
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "driver/options.h"
 #include "fuzz_support.h"
 #include "model/ssbdd_model.h"

@@ -3,6 +3,7 @@
 
 #include <regex>
 
+#include "base/fatal_error.h"
 #include "driver/console.h"
 #include "driver/statistics.h"
 #include "support/stdout_capture.h"

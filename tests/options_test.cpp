@@ -1,7 +1,7 @@
 // Option scanning and file names, through the public parser.
 #include <gtest/gtest.h>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "driver/file_names.h"
 #include "driver/options.h"
 

@@ -168,16 +168,13 @@ TEST_P(ReaderCases, GiveTheirResultThroughBothReadersAndEveryBlockSize) {
     ScratchDir dir;
     fs::path file = dir / "design.tst";
     writeFile(file, readerCase.text);
-    const std::string progress = "\nReading test patterns file " + file.string() + "... ";
-    bool fails = readerCase.expected.rfind("error:", 0) == 0;
-
     ReadOutcome fast = readFast(file, readerCase.model);
     EXPECT_EQ(fast.result, readerCase.expected);
-    EXPECT_EQ(fast.out, fails ? progress : progress + "OK\n");
+    EXPECT_EQ(fast.out, "") << "the reader prints nothing";
 
     ReadOutcome baseline = readBaseline(file, readerCase.model);
     EXPECT_EQ(baseline.result, readerCase.expected) << "baseline reader";
-    EXPECT_EQ(baseline.out, fast.out) << "baseline reader";
+    EXPECT_EQ(baseline.out, "") << "baseline reader";
 
     for (size_t blockSize : {1, 2, 3, 5, 7, 16, 64, 65}) {
         EXPECT_EQ(readFast(file, readerCase.model, blockSize).result, readerCase.expected) << "block size " << blockSize;

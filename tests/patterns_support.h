@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "baseline_patterns.h"
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "patterns/pattern_set.h"
 #include "support/tool_run.h"
 #include "support/stdout_capture.h"

@@ -3,6 +3,7 @@
 // plain writer in place of the fast ones. Used for side-by-side timing.
 #include "baseline_patterns.h"
 #include "baseline_selection.h"
+#include "base/fatal_error.h"
 #include "driver/console.h"
 #include "driver/fatal_exit.h"
 #include "driver/file_names.h"
@@ -17,8 +18,12 @@ int runBaselineTool(int argc, const char* const* argv) {
     RunFileNames names = buildFileNames(options);
     startTimer();
 
+    reportProgress("Reading SSBDD-model file " + names.modelFile);
     SsbddModel model = readModel(names.modelFile);
+    reportDone();
+    reportProgress("Reading test patterns file " + names.patternsFile);
     BaselinePatternSet patterns = readBaselinePatternSet(names.patternsFile, model);
+    reportDone();
     if (!patterns.hasFaultTable) {
         fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
     }
@@ -32,7 +37,9 @@ int runBaselineTool(int argc, const char* const* argv) {
                                    patterns, model);
 
     selection = BaselineSelection{};
+    reportProgress("Deleting SSBDD-model from memory");
     releaseModel(model);
+    reportDone();
     patterns = BaselinePatternSet{};
     return 0;
 }

@@ -14,7 +14,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 namespace {
 
@@ -229,7 +229,6 @@ char writtenChar(uint8_t value, uint64_t position, const SsbddModel& model) {
 
 BaselinePatternSet readBaselinePatternSet(const std::string& path, const SsbddModel& model) {
     try {
-        reportProgress("Reading test patterns file " + path);
         BaselinePatternSet patterns;
         std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rt"));
         struct stat status {};
@@ -252,7 +251,6 @@ BaselinePatternSet readBaselinePatternSet(const std::string& path, const SsbddMo
             }
         }
         file.reset();
-        reportDone();
         return patterns;
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);

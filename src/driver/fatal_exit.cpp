@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 int runReportingFatalErrors(int (*run)(int, const char* const*), int argc, const char* const* argv) {
     const char* text = nullptr;

@@ -1,6 +1,6 @@
 #include "driver/file_names.h"
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 RunFileNames buildFileNames(const RunOptions& options) {
     RunFileNames names;

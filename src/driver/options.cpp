@@ -3,7 +3,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
+#include "base/text.h"
 
 const char* const UsageText =
     "usage: tvcompact [options] <design>\n"
@@ -14,10 +15,6 @@ namespace {
 
 constexpr int MinArgumentCount = 2;
 constexpr int MaxArgumentCount = 8;
-
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // Decimal conversion as the C library does it (white space, sign, digits; no
 // digits give 0), but rejecting a minus sign and saturating instead of

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/fatal_error.h"
 #include "driver/console.h"
 #include "driver/file_names.h"
 #include "driver/options.h"
@@ -17,8 +18,12 @@ int runTool(int argc, const char* const* argv) {
     RunFileNames names = buildFileNames(options);
     startTimer();
 
+    reportProgress("Reading SSBDD-model file " + names.modelFile);
     SsbddModel model = readModel(names.modelFile);
+    reportDone();
+    reportProgress("Reading test patterns file " + names.patternsFile);
     PatternSet patterns = readPatternSet(names.patternsFile, model);
+    reportDone();
     if (!patterns.hasFaultTable) {
         fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
     }
@@ -37,7 +42,9 @@ int runTool(int argc, const char* const* argv) {
     writeCompactedPatterns(names.compactedFile, selection, patterns, model);
 
     selection = SelectionState{};
+    reportProgress("Deleting SSBDD-model from memory");
     releaseModel(model);
+    reportDone();
     releasePatternSet(patterns);
     return 0;
 }

@@ -2,7 +2,7 @@
 
 int32_t decimalAt(std::string_view line, size_t pos) {
     size_t at = pos;
-    while (at < line.size() && isFieldSpace(line[at])) {
+    while (at < line.size() && isWhiteSpace(line[at])) {
         ++at;
     }
     bool negative = false;
@@ -36,10 +36,10 @@ size_t afterFirst(std::string_view line, size_t pos, char marker) {
 
 size_t skipFieldText(std::string_view line, size_t pos) {
     size_t at = pos;
-    while (at < line.size() && isFieldSpace(line[at])) {
+    while (at < line.size() && isWhiteSpace(line[at])) {
         ++at;
     }
-    while (at < line.size() && !isFieldSpace(line[at])) {
+    while (at < line.size() && !isWhiteSpace(line[at])) {
         ++at;
     }
     return at;

@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/text.h"
+
 // Returned by the searches when the marker is not in the rest of the line.
 constexpr size_t NoField = std::string_view::npos;
-
-// Space, tab, line feed, vertical tab, form feed and carriage return.
-inline bool isFieldSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // The decimal integer at `pos`: leading white space skipped, an optional '+'
 // or '-', then the digits up to the first other character; no digits give 0.

@@ -3,7 +3,7 @@
 // would fill an entry beyond a declared count, is "Corrupt DD-model file".
 #include <string>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "model/model_fields.h"
 #include "model/model_parse.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 // The longest line the model file may hold, not counting its line end.
 constexpr size_t MaxModelLineLength = 254;

@@ -1,7 +1,7 @@
 // readModel: one pass over the model file, line by line, through the parser.
 #include <new>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "model/model_line_source.h"
 #include "model/model_parse.h"
 #include "model/ssbdd_model.h"
@@ -10,7 +10,6 @@ SsbddModel readModel(const std::string& path) {
     // The line being read when memory runs out; none before the first line.
     int32_t lineBeingRead = NoLine;
     try {
-        reportProgress("Reading SSBDD-model file " + path);
         ModelParse parse;
         {
             ModelLineSource source(path);
@@ -25,7 +24,6 @@ SsbddModel readModel(const std::string& path) {
                 fatalError("Corrupt DD-model file", source.lineNumber());
             }
         }
-        reportDone();
         return std::move(parse.model);
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", lineBeingRead);

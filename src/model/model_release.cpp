@@ -1,4 +1,3 @@
-#include "driver/console.h"
 #include "model/ssbdd_model.h"
 
 namespace {
@@ -12,11 +11,9 @@ void releaseTable(Table& table) {
 }  // namespace
 
 void releaseModel(SsbddModel& model) {
-    reportProgress("Deleting SSBDD-model from memory");
     releaseTable(model.nodes);
     releaseTable(model.graphs);
     releaseTable(model.nodeNames);
     releaseTable(model.variables);
     model = SsbddModel{};
-    reportDone();
 }

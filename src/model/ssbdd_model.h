@@ -58,11 +58,10 @@ struct SsbddModel {
     std::vector<std::optional<std::string>> nodeNames;
 };
 
-// Reads the model file, announced by the progress line
-// "Reading SSBDD-model file <path>" and closed by "OK". Every failure is fatal.
+// Reads the model file; every failure is fatal.
 SsbddModel readModel(const std::string& path);
 
-// Prints "Deleting SSBDD-model from memory" closed by "OK" and releases the tables.
+// Releases the tables, their memory too.
 void releaseModel(SsbddModel& model);
 
 // The flag word of variable `index`, 0 for an unfilled entry.

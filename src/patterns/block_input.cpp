@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 // The ring of blocks shared with the reading thread. Blocks are numbered in
 // file order; block k lives in buffer k % ReadAheadBlocks. The thread fills

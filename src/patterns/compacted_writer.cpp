@@ -6,7 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "patterns/replacement_file.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "patterns/patterns_reading.h"
 
 namespace {

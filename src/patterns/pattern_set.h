@@ -93,8 +93,7 @@ inline uint32_t patternRowCount(const PatternSet& patterns) {
 uint8_t vectorValue(const PatternSet& patterns, const SsbddModel& model, uint32_t vector,
                     uint32_t position);
 
-// Reads the patterns file, announced by "Reading test patterns file <path>"
-// and closed by "OK". Every failure is fatal.
+// Reads the patterns file; every failure is fatal.
 PatternSet readPatternSet(const std::string& path, const SsbddModel& model);
 
 // As readPatternSet, reading the file `blockSize` bytes at a time (tests cut

@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "patterns/patterns_reading.h"
 
 namespace {
@@ -205,7 +205,6 @@ void readLines(PatternsReader& reader) {
 PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize,
                                        ReadAheadUse use) {
     try {
-        reportProgress("Reading test patterns file " + path);
         PatternSet patterns;
         patterns.inputWidth = model.inputCount;
         {
@@ -218,7 +217,6 @@ PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel
             }
             readLines(reader);
         }
-        reportDone();
         return patterns;
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);

@@ -6,7 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
+#include "base/text.h"
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"
 #include "patterns/pattern_set.h"
@@ -45,10 +46,6 @@ struct PatternsReader {
 
 // The number of the line being read, as the messages give it.
 inline int32_t currentLine(const PatternsReader& reader) { return messageLine(reader.lineCount); }
-
-inline bool isWhiteSpace(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
 
 // Consumes everything through the next line feed and counts it; at the end
 // of the file it stops without counting.

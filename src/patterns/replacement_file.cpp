@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 
 namespace {
 

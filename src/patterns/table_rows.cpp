@@ -4,20 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/bit_count.h"
+#include "base/fatal_error.h"
 #include "patterns/patterns_reading.h"
 #include "patterns/table_row_scan.h"
 
 namespace {
-
-// Set bits of a word, without the library call that std::popcount becomes
-// on processors without a population-count instruction.
-inline uint32_t countBits(uint64_t bits) {
-    bits = bits - ((bits >> 1) & 0x5555555555555555ULL);
-    bits = (bits & 0x3333333333333333ULL) + ((bits >> 2) & 0x3333333333333333ULL);
-    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return static_cast<uint32_t>((bits * 0x0101010101010101ULL) >> 56);
-}
 
 void ensureScratchWords(TableRowScratch& scratch, size_t words) {
     if (scratch.fault0.size() >= words) {

@@ -1,7 +1,6 @@
 // Portable word loops: bit counts over word arrays, written so that the
-// compiler can keep the partial sums in vector registers (the build targets
-// no population-count instruction, and a library call per word would cost
-// several times more), and the update of the detection planes.
+// compiler can keep the partial sums in vector registers, and the update of
+// the detection planes.
 #pragma once
 
 #include <algorithm>
@@ -9,27 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace bitcount {
-
-constexpr uint64_t Pairs = 0x5555555555555555ull;
-constexpr uint64_t Nibbles = 0x3333333333333333ull;
-constexpr uint64_t Bytes = 0x0f0f0f0f0f0f0f0full;
-constexpr uint64_t ByteLanes = 0x00ff00ff00ff00ffull;
-
-// Each byte of the result: the number of set bits in that byte of x (0 to 8).
-inline uint64_t byteCounts(uint64_t x) {
-    x = x - ((x >> 1) & Pairs);
-    x = (x & Nibbles) + ((x >> 2) & Nibbles);
-    return (x + (x >> 4)) & Bytes;
-}
-
-// The sum of the eight bytes of x.
-inline uint32_t sumBytes(uint64_t x) {
-    x = (x & ByteLanes) + ((x >> 8) & ByteLanes);
-    return static_cast<uint32_t>((x * 0x0001000100010001ull) >> 48);
-}
-
-}  // namespace bitcount
+#include "base/bit_count.h"
 
 // The number of bits set in a[i] and clear in b[i] over i < n.
 inline uint32_t countAndNot(const uint64_t* a, const uint64_t* b, size_t n) {

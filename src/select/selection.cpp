@@ -1,7 +1,7 @@
 // The selection run: totals, then seeding, greedy completion and elimination.
 #include <new>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <new>
 
-#include "driver/console.h"
+#include "base/fatal_error.h"
 #include "select/minimize/cover_instance.h"
 #include "select/minimize/cover_search.h"
 
