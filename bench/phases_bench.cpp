@@ -20,16 +20,16 @@
 #include <vector>
 
 #include "base/fatal_error.h"
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "model/ssbdd_model.h"
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
 
 namespace {
 
 std::string designName;
-RunOptions runOptions;
+SelectionOptions runOptions;
 SsbddModel model;
 std::optional<PatternSet> patterns;
 std::optional<SelectionState> selection;
@@ -43,7 +43,7 @@ const PatternSet& readPatternsOnce() {
 
 const SelectionState& selectOnce() {
     if (!selection) {
-        selection = runSelection(runOptions, model, readPatternsOnce());
+        selection = runSelection(runOptions, readPatternsOnce());
     }
     return *selection;
 }
@@ -67,7 +67,7 @@ void readPatternsPhase(benchmark::State& state) {
 void selectionPhase(benchmark::State& state) {
     const PatternSet& read = readPatternsOnce();
     for (auto _ : state) {
-        SelectionState chosen = runSelection(runOptions, model, read);
+        SelectionState chosen = runSelection(runOptions, read);
         benchmark::DoNotOptimize(chosen.chosenCount);
     }
 }
@@ -76,7 +76,7 @@ void writePhase(benchmark::State& state) {
     const SelectionState& chosen = selectOnce();
     std::string path = designName + ".phases.tst";
     for (auto _ : state) {
-        writeCompactedPatterns(path, chosen, *patterns, model);
+        writeCompactedPatterns(path, chosenVectors(chosen), *patterns, model);
     }
     std::remove(path.c_str());
 }

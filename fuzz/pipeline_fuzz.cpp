@@ -14,7 +14,7 @@
 #include "driver/options.h"
 #include "fuzz_support.h"
 #include "model/ssbdd_model.h"
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 #include "patterns/pattern_set.h"
 #include "select/minimize/minimize.h"
 #include "select/selection_state.h"
@@ -101,9 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string compactedPath = fuzzScratchPath("design.tst");
 
     RunOptions options;
-    options.seedWithEssentialVectors = (data[0] & 1) == 0;
-    options.faultCoverActive = (data[0] & 2) != 0;
-    options.faultCoverPercent = data[1];
+    options.selection.seedWithEssentialVectors = (data[0] & 1) == 0;
+    options.selection.faultCoverActive = (data[0] & 2) != 0;
+    options.selection.faultCoverPercent = data[1];
     options.minimize = (data[0] & 4) != 0;
     options.designName = fuzzScratchPath("design");
 
@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!patterns.hasFaultTable) {
             return 0;
         }
-        SelectionState selection = runSelection(options, model, patterns);
+        SelectionState selection = runSelection(options.selection, patterns);
         checkSelection(selection, model);
         if (options.minimize) {
             // Never fewer faults covered, never more vectors, a bound below the size.
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(lowerBound <= selection.chosenCount);
         }
         if (uint64_t{selection.chosenCount} * (uint64_t{model.variableCount} + 1) <= MaxWrittenBytes) {
-            writeCompactedPatterns(compactedPath, selection, patterns, model);
+            writeCompactedPatterns(compactedPath, chosenVectors(selection), patterns, model);
             checkWrittenFile(compactedPath, selection, patterns, model);
         }
         releaseModel(model);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
 #include "select/minimize/lagrangian.h"
@@ -178,8 +178,8 @@ uint32_t exactOptimum(const Table& table, const std::vector<uint8_t>& kept) {
     return best;
 }
 
-std::vector<RunOptions> optionSets() {
-    std::vector<RunOptions> sets(4);
+std::vector<SelectionOptions> optionSets() {
+    std::vector<SelectionOptions> sets(4);
     sets[1].faultCoverActive = true;
     sets[1].faultCoverPercent = 60;
     sets[2].seedWithEssentialVectors = false;
@@ -241,10 +241,10 @@ TEST(MinimizeSmallTables, ReachesTheExactOptimumAndProvesIt) {
         for (int index = 0; index < 60; ++index) {
             Table table = smallTable(random, index);
             PatternSet patterns = toPatternSet(table);
-            std::vector<RunOptions> sets = optionSets();
+            std::vector<SelectionOptions> sets = optionSets();
             for (size_t set = 0; set < sets.size(); ++set) {
                 std::string what = describe(seed, index, set);
-                SelectionState before = runSelection(sets[set], model, patterns);
+                SelectionState before = runSelection(sets[set], patterns);
                 SelectionState after = before;
                 uint32_t bound = minimizeSelection(after, patterns);
                 expectSoundImprovement(table, before, after, bound, what);
@@ -262,7 +262,7 @@ TEST(MinimizeSmallTables, BoundNeverExceedsTheOptimumWithLittleWork) {
     for (int index = 0; index < 200; ++index) {
         Table table = smallTable(random, index);
         PatternSet patterns = toPatternSet(table);
-        SelectionState before = runSelection(RunOptions{}, model, patterns);
+        SelectionState before = runSelection(SelectionOptions{}, patterns);
         uint32_t optimum = exactOptimum(table, coveredBy(table, before.state));
         for (uint64_t limit : {uint64_t{0}, uint64_t{2000}, uint64_t{50000}}) {
             std::string what = describe(21, index, 0) + " limit " + std::to_string(limit);
@@ -282,10 +282,10 @@ TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
         uint32_t nodes = 20 + below(random, 140);
         Table table = index % 2 == 0 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
         PatternSet patterns = toPatternSet(table);
-        std::vector<RunOptions> sets = optionSets();
+        std::vector<SelectionOptions> sets = optionSets();
         for (size_t set = 0; set < sets.size(); ++set) {
             std::string what = describe(31, index, set);
-            SelectionState before = runSelection(sets[set], model, patterns);
+            SelectionState before = runSelection(sets[set], patterns);
             SelectionState first = before;
             uint32_t firstBound = minimizeSelectionWithin(first, patterns, 3000000);
             expectSoundImprovement(table, before, first, firstBound, what);
@@ -303,7 +303,7 @@ TEST(MinimizeTrap, ReplacesTheGreedySetByTheTwoHalves) {
     Table table{14, {"0000XXX0000XXX", "XXXX00XXXXX00X", "XXXXXX0XXXXXX0", "0000000XXXXXXX", "XXXXXXX0000000"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState before = runSelection(RunOptions{}, model, patterns);
+    SelectionState before = runSelection(SelectionOptions{}, patterns);
     ASSERT_EQ(before.chosenCount, 3u);
     SelectionState after = before;
     uint32_t bound = minimizeSelection(after, patterns);
@@ -318,7 +318,7 @@ TEST(MinimizeTrap, KeepsTheDefaultWhenNothingSmallerExists) {
     Table table{6, {"0000XX", "00XX0X", "XX00X0", "00XX0X", "XX00X0"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState before = runSelection(RunOptions{}, model, patterns);
+    SelectionState before = runSelection(SelectionOptions{}, patterns);
     SelectionState after = before;
     EXPECT_EQ(minimizeSelection(after, patterns), 2u);
     EXPECT_EQ(after.state, before.state);
@@ -331,7 +331,7 @@ TEST(MinimizeTrap, KeepsAVectorThatAloneDetectsAKeptFault) {
     Table table{4, {"000X", "00XX", "XX01", "X0XX"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState after = runSelection(RunOptions{}, model, patterns);
+    SelectionState after = runSelection(SelectionOptions{}, patterns);
     uint32_t bound = minimizeSelection(after, patterns);
     EXPECT_EQ(after.state[2], Selected);
     EXPECT_EQ(after.chosenCount, 2u);
@@ -342,7 +342,7 @@ TEST(MinimizeTrap, NothingDetectedLeavesNothingToChoose) {
     Table table{3, {"XXX", "xxX", ""}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState after = runSelection(RunOptions{}, model, patterns);
+    SelectionState after = runSelection(SelectionOptions{}, patterns);
     EXPECT_EQ(minimizeSelection(after, patterns), 0u);
     EXPECT_EQ(after.chosenCount, 0u);
     EXPECT_EQ(after.coveredCount, 0u);

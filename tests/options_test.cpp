@@ -23,29 +23,29 @@ std::string parseError(std::vector<const char*> args) {
 
 TEST(OptionScan, DefaultsWithTheDesignNameAlone) {
     RunOptions options = parse({"adder"});
-    EXPECT_FALSE(options.faultCoverActive);
-    EXPECT_EQ(options.faultCoverPercent, 0u);
-    EXPECT_TRUE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.selection.faultCoverActive);
+    EXPECT_EQ(options.selection.faultCoverPercent, 0u);
+    EXPECT_TRUE(options.selection.seedWithEssentialVectors);
     EXPECT_FALSE(options.patternsExtension.has_value());
     EXPECT_EQ(options.designName, "adder");
 }
 
 TEST(OptionScan, SetsEveryOptionAndIgnoresTheRest) {
     RunOptions options = parse({"-fault_cover", "90", "-verbose", "-no_unique_vectors", "x", "adder"});
-    EXPECT_TRUE(options.faultCoverActive);
-    EXPECT_EQ(options.faultCoverPercent, 90u);
-    EXPECT_FALSE(options.seedWithEssentialVectors);
+    EXPECT_TRUE(options.selection.faultCoverActive);
+    EXPECT_EQ(options.selection.faultCoverPercent, 90u);
+    EXPECT_FALSE(options.selection.seedWithEssentialVectors);
     EXPECT_EQ(options.designName, "adder");
 }
 
 TEST(OptionScan, ExaminesValueArgumentsAgain) {
     RunOptions options = parse({"-extension", "-no_unique_vectors", "adder"});
     EXPECT_EQ(options.patternsExtension, "-no_unique_vectors");
-    EXPECT_FALSE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.selection.seedWithEssentialVectors);
 }
 
 TEST(OptionScan, LaterOccurrenceWins) {
-    EXPECT_EQ(parse({"-fault_cover", "50", "-fault_cover", "70", "adder"}).faultCoverPercent, 70u);
+    EXPECT_EQ(parse({"-fault_cover", "50", "-fault_cover", "70", "adder"}).selection.faultCoverPercent, 70u);
     RunOptions options = parse({"-extension", "a", "-extension", "b", "adder"});
     EXPECT_EQ(options.patternsExtension, "b");
     EXPECT_EQ(options.designName, "adder");
@@ -53,32 +53,32 @@ TEST(OptionScan, LaterOccurrenceWins) {
 
 TEST(OptionScan, ComparesWholeNamesCaseSensitively) {
     RunOptions options = parse({"-Fault_cover", "-no_unique", "-extensions", "a", "-fault_cover90", "adder"});
-    EXPECT_FALSE(options.faultCoverActive);
-    EXPECT_TRUE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.selection.faultCoverActive);
+    EXPECT_TRUE(options.selection.seedWithEssentialVectors);
     EXPECT_FALSE(options.patternsExtension.has_value());
 }
 
 TEST(OptionScan, ADesignNameEqualToAnOptionSetsIt) {
     RunOptions options = parse({"-no_unique_vectors"});
-    EXPECT_FALSE(options.seedWithEssentialVectors);
+    EXPECT_FALSE(options.selection.seedWithEssentialVectors);
     EXPECT_EQ(options.designName, "-no_unique_vectors");
 }
 
 TEST(OptionScan, ConvertsThePercentageLikeTheDecimalConversion) {
-    EXPECT_EQ(parse({"-fault_cover", " \t+95%", "d"}).faultCoverPercent, 95u);
-    EXPECT_EQ(parse({"-fault_cover", "abc", "d"}).faultCoverPercent, 0u);
-    EXPECT_EQ(parse({"-fault_cover", "", "d"}).faultCoverPercent, 0u);
-    EXPECT_EQ(parse({"-fault_cover", "007", "d"}).faultCoverPercent, 7u);
-    EXPECT_EQ(parse({"-fault_cover", "4294967295", "d"}).faultCoverPercent, 4294967295u);
-    EXPECT_EQ(parse({"-fault_cover", "99999999999999999999999", "d"}).faultCoverPercent, 4294967295u);
-    EXPECT_TRUE(parse({"-fault_cover", "abc", "d"}).faultCoverActive);
+    EXPECT_EQ(parse({"-fault_cover", " \t+95%", "d"}).selection.faultCoverPercent, 95u);
+    EXPECT_EQ(parse({"-fault_cover", "abc", "d"}).selection.faultCoverPercent, 0u);
+    EXPECT_EQ(parse({"-fault_cover", "", "d"}).selection.faultCoverPercent, 0u);
+    EXPECT_EQ(parse({"-fault_cover", "007", "d"}).selection.faultCoverPercent, 7u);
+    EXPECT_EQ(parse({"-fault_cover", "4294967295", "d"}).selection.faultCoverPercent, 4294967295u);
+    EXPECT_EQ(parse({"-fault_cover", "99999999999999999999999", "d"}).selection.faultCoverPercent, 4294967295u);
+    EXPECT_TRUE(parse({"-fault_cover", "abc", "d"}).selection.faultCoverActive);
 }
 
 TEST(OptionScan, RejectsANegativePercentage) {
     const char* expected = "\nError: Fault coverage percentage must not be negative!\n";
     EXPECT_EQ(parseError({"-fault_cover", "-1", "d"}), expected);
     EXPECT_EQ(parseError({"-fault_cover", " \n-0", "d"}), expected);
-    EXPECT_EQ(parse({"-fault_cover", "+-1", "d"}).faultCoverPercent, 0u);
+    EXPECT_EQ(parse({"-fault_cover", "+-1", "d"}).selection.faultCoverPercent, 0u);
 }
 
 TEST(OptionScan, ReportsAValueOptionWithoutValue) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_phases.h"
@@ -30,29 +30,29 @@ PatternSet makePatterns(const std::vector<std::string>& rows, const std::string&
     return patterns;
 }
 
-RunOptions essentialSeeding() {
-    return RunOptions{};
+SelectionOptions essentialSeeding() {
+    return SelectionOptions{};
 }
 
-RunOptions widestSeeding() {
-    RunOptions options;
+SelectionOptions widestSeeding() {
+    SelectionOptions options;
     options.seedWithEssentialVectors = false;
     return options;
 }
 
-RunOptions withFaultCover(RunOptions options, uint32_t percent) {
+SelectionOptions withFaultCover(SelectionOptions options, uint32_t percent) {
     options.faultCoverActive = true;
     options.faultCoverPercent = percent;
     return options;
 }
 
-SelectionState select(const RunOptions& options, const PatternSet& patterns) {
+SelectionState select(const SelectionOptions& options, const PatternSet& patterns) {
     SsbddModel model;
-    return runSelection(options, model, patterns);
+    return runSelection(options, patterns);
 }
 
 // The run up to the end of the seeding.
-SelectionState seedOnly(const RunOptions& options, const PatternSet& patterns) {
+SelectionState seedOnly(const SelectionOptions& options, const PatternSet& patterns) {
     SelectionState state = createSelectionState(patterns);
     state.detectableTotal = countDetectable(patterns.faultSummary);
     if (options.faultCoverActive) {
@@ -194,7 +194,7 @@ TEST(EssentialSeeding, TwoEntriesServedByOneVectorCountItOnce) {
 TEST(EssentialSeeding, LimitCrossedBySeedingTakesOneVectorAndStillPrunes) {
     // Entries for node 1 (vector 0) and node 2 (vector 2); limit 0.
     PatternSet patterns = makePatterns({"00X", "0XX", "XX0"}, "000");
-    RunOptions options = withFaultCover(essentialSeeding(), 0);
+    SelectionOptions options = withFaultCover(essentialSeeding(), 0);
     SelectionState seeded = seedOnly(options, patterns);
     EXPECT_EQ(seeded.coverLimit, 0u);
     EXPECT_EQ(seeded.state, (States{Selected, Discarded, Candidate}));
@@ -240,7 +240,7 @@ TEST(WidestSeeding, AllXRowsTakeVectorZeroAndIgnoreTheLimit) {
 
 TEST(SelectionRun, NoVectorsAtAllChooseNothing) {
     PatternSet patterns = makePatterns({}, "&&");
-    for (const RunOptions& options : {essentialSeeding(), widestSeeding(), withFaultCover(widestSeeding(), 0)}) {
+    for (const SelectionOptions& options : {essentialSeeding(), widestSeeding(), withFaultCover(widestSeeding(), 0)}) {
         SelectionState state = select(options, patterns);
         EXPECT_TRUE(state.state.empty());
         EXPECT_EQ(state.chosenCount, 0u);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
@@ -183,7 +183,7 @@ PatternSet toPatternSet(const Instance& instance, uint32_t unstoredVectors) {
 }
 
 // The reference's table: every vector's row, all nodeCount symbols.
-BaselineSelection runReference(const RunOptions& options, const Instance& instance, uint32_t vectors) {
+BaselineSelection runReference(const SelectionOptions& options, const Instance& instance, uint32_t vectors) {
     std::vector<std::string> table(vectors, std::string(instance.nodeCount, 'X'));
     for (size_t row = 0; row < instance.rows.size(); ++row) {
         table[row].replace(0, instance.rows[row].size(), instance.rows[row]);
@@ -193,8 +193,8 @@ BaselineSelection runReference(const RunOptions& options, const Instance& instan
     return runBaselineSelection(options, instance.nodeCount, table, summary);
 }
 
-RunOptions makeOptions(bool essential, bool faultCover, uint32_t percent) {
-    RunOptions options;
+SelectionOptions makeOptions(bool essential, bool faultCover, uint32_t percent) {
+    SelectionOptions options;
     options.seedWithEssentialVectors = essential;
     options.faultCoverActive = faultCover;
     options.faultCoverPercent = faultCover ? percent : 0;
@@ -202,9 +202,9 @@ RunOptions makeOptions(bool essential, bool faultCover, uint32_t percent) {
 }
 
 // Both seedings, each without and with "-fault_cover" at a random percent.
-std::vector<RunOptions> optionSets(Random& random) {
+std::vector<SelectionOptions> optionSets(Random& random) {
     static const uint32_t Percents[] = {0, 1, 10, 50, 75, 90, 95, 99, 100, 150};
-    std::vector<RunOptions> sets;
+    std::vector<SelectionOptions> sets;
     for (bool essential : {true, false}) {
         sets.push_back(makeOptions(essential, false, 0));
         sets.push_back(makeOptions(essential, true, Percents[below(random, 10)]));
@@ -212,7 +212,7 @@ std::vector<RunOptions> optionSets(Random& random) {
     return sets;
 }
 
-std::string describe(const RunOptions& options, uint64_t seed, int index) {
+std::string describe(const SelectionOptions& options, uint64_t seed, int index) {
     return "seed " + std::to_string(seed) + " instance " + std::to_string(index) +
            (options.seedWithEssentialVectors ? " essential" : " widest") +
            (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
@@ -225,8 +225,8 @@ void compareOnRandomInstances(uint64_t seed, int instances, const Shape& shape) 
     for (int index = 0; index < instances; ++index) {
         Instance instance = randomInstance(random, shape);
         PatternSet patterns = toPatternSet(instance, 0);
-        for (const RunOptions& options : optionSets(random)) {
-            SelectionState fast = runSelection(options, model, patterns);
+        for (const SelectionOptions& options : optionSets(random)) {
+            SelectionState fast = runSelection(options, patterns);
             BaselineSelection reference =
                 runReference(options, instance, static_cast<uint32_t>(instance.rows.size()));
             expectSameAsReference(fast, reference, instance.nodeCount, describe(options, seed, index));
@@ -264,9 +264,9 @@ TEST(SelectionAgainstReference, VectorsBeyondTheStoredRows) {
         uint32_t unstored = 1 + below(random, 6);
         PatternSet patterns = toPatternSet(instance, unstored);
         uint32_t vectors = patterns.vectorCount;
-        for (const RunOptions& options : optionSets(random)) {
+        for (const SelectionOptions& options : optionSets(random)) {
             std::string what = describe(options, 4, index);
-            SelectionState fast = runSelection(options, model, patterns);
+            SelectionState fast = runSelection(options, patterns);
             BaselineSelection reference = runReference(options, instance, vectors);
             size_t looked = fast.state.size();
             ASSERT_EQ(looked, std::max<size_t>(instance.rows.size(), 1)) << what;
@@ -299,9 +299,9 @@ TEST(SelectionCoverage, SelectedVectorsKeepTheCoverageWithoutRedundantPicks) {
     for (int index = 0; index < 600; ++index) {
         Instance instance = randomInstance(random, Shape{60, 300});
         PatternSet patterns = toPatternSet(instance, 0);
-        for (const RunOptions& options : optionSets(random)) {
+        for (const SelectionOptions& options : optionSets(random)) {
             std::string what = describe(options, 5, index);
-            SelectionState selection = runSelection(options, model, patterns);
+            SelectionState selection = runSelection(options, patterns);
             std::vector<uint32_t> all(2 * size_t{instance.nodeCount}, 0);
             std::vector<uint32_t> chosen(2 * size_t{instance.nodeCount}, 0);
             uint32_t selected = 0;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "patterns/pattern_set.h"
 #include "select/bit_kernels.h"
 #include "select/selection_phases.h"
@@ -74,7 +74,7 @@ PatternSet toPatternSet(const Table& table) {
     return patterns;
 }
 
-BaselineSelection runReference(const RunOptions& options, const Table& table) {
+BaselineSelection runReference(const SelectionOptions& options, const Table& table) {
     std::vector<std::string> rows = table.rows;
     for (std::string& row : rows) {
         row.resize(table.nodeCount, 'X');
@@ -82,8 +82,8 @@ BaselineSelection runReference(const RunOptions& options, const Table& table) {
     return runBaselineSelection(options, table.nodeCount, rows, table.summary);
 }
 
-std::vector<RunOptions> allOptions() {
-    std::vector<RunOptions> sets(4);
+std::vector<SelectionOptions> allOptions() {
+    std::vector<SelectionOptions> sets(4);
     sets[1].seedWithEssentialVectors = false;
     sets[2].faultCoverActive = true;
     sets[2].faultCoverPercent = 90;
@@ -93,7 +93,7 @@ std::vector<RunOptions> allOptions() {
     return sets;
 }
 
-std::string describe(const RunOptions& options) {
+std::string describe(const SelectionOptions& options) {
     return std::string(options.seedWithEssentialVectors ? "essential" : "widest") +
            (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
 }
@@ -115,7 +115,7 @@ protected:
         for (int index = 0; index < tables; ++index) {
             Table table = randomTable(random, maxVectors, maxNodes);
             PatternSet patterns = toPatternSet(table);
-            for (const RunOptions& options : allOptions()) {
+            for (const SelectionOptions& options : allOptions()) {
                 BaselineSelection reference = runReference(options, table);
                 for (BitKernelTier tier : {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
                                            BitKernelTier::Avx512}) {
@@ -162,7 +162,7 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
         table.summary += node == 0 || node % 3 != 1 ? '0' : '1';
     }
     PatternSet patterns = toPatternSet(table);
-    for (const RunOptions& options : allOptions()) {
+    for (const SelectionOptions& options : allOptions()) {
         BaselineSelection reference = runReference(options, table);
         for (const SelectionWork& work : {OneThread, SplitEverything}) {
             SelectionState selection = runSelectionWith(options, patterns, work);
@@ -170,7 +170,7 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
             EXPECT_EQ(selection.count0[0], static_cast<int32_t>(selection.chosenCount)) << describe(options);
         }
     }
-    EXPECT_EQ(runSelectionWith(RunOptions{}, patterns, SplitEverything).count0[0], 700);
+    EXPECT_EQ(runSelectionWith(SelectionOptions{}, patterns, SplitEverything).count0[0], 700);
 }
 
 // The default work keeps small tables on one thread and splits large ones;
@@ -179,7 +179,7 @@ TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
     Random random(23);
     Table table = randomTable(random, 400, 3000, 300, 2000);
     PatternSet patterns = toPatternSet(table);
-    for (const RunOptions& options : allOptions()) {
+    for (const SelectionOptions& options : allOptions()) {
         SelectionState single = runSelectionWith(options, patterns, OneThread);
         SelectionState chosen = runSelectionWith(options, patterns, defaultSelectionWork());
         SelectionState split = runSelectionWith(options, patterns, SelectionWork{true, 1000});

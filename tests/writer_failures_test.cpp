@@ -17,7 +17,7 @@
 
 #include <functional>
 
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 #include "patterns_support.h"
 #include "support/stdout_capture.h"
 
@@ -41,13 +41,6 @@ PatternSet readQuietly(const fs::path& file, const SsbddModel& model) {
     return quietly([&] { return readPatternSet(file.string(), model); });
 }
 
-SelectionState allSelected() {
-    SelectionState selection;
-    selection.state = {Selected, Selected, Selected, Selected};
-    selection.chosenCount = 4;
-    return selection;
-}
-
 // Runs the writer in a child process after `prepare` (false: the case can't
 // be set up here); gives the fatal error's text, "" when none, or Skipped.
 std::string writeInChild(const fs::path& target, const std::function<bool()>& prepare) {
@@ -55,7 +48,7 @@ std::string writeInChild(const fs::path& target, const std::function<bool()>& pr
     writeFile(source / "in.tst", PatternsFile);
     SsbddModel model = writerModel();
     PatternSet patterns = readQuietly(source / "in.tst", model);
-    SelectionState selection = allSelected();
+    const std::vector<uint32_t> allFour = {0, 1, 2, 3};
 
     int channel[2];
     if (pipe(channel) != 0) {
@@ -69,7 +62,7 @@ std::string writeInChild(const fs::path& target, const std::function<bool()>& pr
             text = Skipped;
         } else {
             try {
-                writeCompactedPatterns(target.string(), selection, patterns, model);
+                writeCompactedPatterns(target.string(), allFour, patterns, model);
             } catch (const FatalError& error) {
                 text = error.text;
             }

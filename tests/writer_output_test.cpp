@@ -4,8 +4,9 @@
 
 #include <sys/stat.h>
 
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 #include "patterns_support.h"
+#include "select/selection_state.h"
 #include "support/stdout_capture.h"
 
 namespace {
@@ -32,7 +33,7 @@ std::string writtenFile(const SsbddModel& model, const std::string& text, const 
     ScratchDir dir;
     writeFile(dir / "in.tst", text);
     PatternSet patterns = readQuietly(dir / "in.tst", model);
-    writeCompactedPatterns((dir / "out.tst").string(), selectionOf(state), patterns, model);
+    writeCompactedPatterns((dir / "out.tst").string(), chosenVectors(selectionOf(state)), patterns, model);
 
     BaselinePatternSet baseline = quietly([&] { return readBaselinePatternSet((dir / "in.tst").string(), model); });
     writeBaselineCompactedPatterns((dir / "plain.tst").string(), state, selectionOf(state).chosenCount, baseline,
@@ -98,7 +99,7 @@ TEST(CompactedWriter, RoundTripGivesTheSelectedInputsAndConstantsInOrder) {
     writeFile(dir / "in.tst", ".VECTORS 5\n.PATTERNS\n01x1\nLHlh\nxxxx\n1100\n0x0x\n.TABLE\n01X\n");
     PatternSet patterns = readQuietly(dir / "in.tst", model);
     std::vector<int32_t> state = {Selected, Discarded, Selected, Candidate, Selected};
-    writeCompactedPatterns((dir / "out.tst").string(), selectionOf(state), patterns, model);
+    writeCompactedPatterns((dir / "out.tst").string(), chosenVectors(selectionOf(state)), patterns, model);
 
     PatternSet back = readQuietly(dir / "out.tst", model);
     EXPECT_EQ(back.vectorCount, 3u);
@@ -118,7 +119,7 @@ TEST(CompactedWriter, ReplacesTheTargetKeepingItsPermissions) {
     writeFile(dir / "in.tst", WorkedExample);
     PatternSet patterns = readQuietly(dir / "in.tst", model);
     fs::permissions(dir / "in.tst", fs::perms(0640));
-    writeCompactedPatterns((dir / "in.tst").string(), selectionOf({Selected}), patterns, model);
+    writeCompactedPatterns((dir / "in.tst").string(), chosenVectors(selectionOf({Selected})), patterns, model);
     EXPECT_EQ(readFile(dir / "in.tst"), ".VECTORS 1\n\n.PATTERNS\n\n01hxx\n");
     EXPECT_EQ(fs::status(dir / "in.tst").permissions(), fs::perms(0640));
     EXPECT_EQ(directoryFiles(dir.path()).size(), 1u);
@@ -128,7 +129,7 @@ TEST(CompactedWriter, NewTargetGetsTheUsualPermissions) {
     ScratchDir dir;
     SsbddModel model = exampleModel();
     mode_t previous = umask(027);
-    writeCompactedPatterns((dir / "new.tst").string(), selectionOf({}), PatternSet{}, model);
+    writeCompactedPatterns((dir / "new.tst").string(), std::vector<uint32_t>{}, PatternSet{}, model);
     umask(previous);
     EXPECT_EQ(fs::status(dir / "new.tst").permissions(), fs::perms(0640));
     EXPECT_EQ(readFile(dir / "new.tst"), ".VECTORS 0\n\n.PATTERNS\n\n");

@@ -29,7 +29,7 @@ int runBaselineTool(int argc, const char* const* argv) {
     }
 
     BaselineSelection selection =
-        runBaselineSelection(options, model.nodeCount, patterns.faultTable, patterns.faultSummary);
+        runBaselineSelection(options.selection, model.nodeCount, patterns.faultTable, patterns.faultSummary);
     reportTime();
     printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
                     model.nodeCount);

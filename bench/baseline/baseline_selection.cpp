@@ -11,7 +11,7 @@ namespace {
 
 struct BaselineRun {
     BaselineSelection& selection;
-    const RunOptions& options;
+    const SelectionOptions& options;
     uint32_t nodeCount;
     const std::vector<std::string>& faultTable;
 };
@@ -220,7 +220,7 @@ void eliminateRedundant(BaselineRun& run) {
 
 }  // namespace
 
-BaselineSelection runBaselineSelection(const RunOptions& options, uint32_t nodeCount,
+BaselineSelection runBaselineSelection(const SelectionOptions& options, uint32_t nodeCount,
                                        const std::vector<std::string>& faultTable,
                                        const std::string& faultSummary) {
     BaselineSelection selection;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 
 struct BaselineSelection {
     std::vector<int32_t> state;  // per vector: 1 candidate, 0 selected, -1 discarded
@@ -25,6 +25,6 @@ struct BaselineSelection {
 
 // `faultTable` holds one row of `nodeCount` symbols per vector, `faultSummary`
 // `nodeCount` symbols.
-BaselineSelection runBaselineSelection(const RunOptions& options, uint32_t nodeCount,
+BaselineSelection runBaselineSelection(const SelectionOptions& options, uint32_t nodeCount,
                                        const std::vector<std::string>& faultTable,
                                        const std::string& faultSummary);

@@ -61,10 +61,10 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             continue;
         }
         if (std::strcmp(argument, "-fault_cover") == 0) {
-            options.faultCoverActive = true;
-            options.faultCoverPercent = parsePercent(valueAfter(i, argc, argv));
+            options.selection.faultCoverActive = true;
+            options.selection.faultCoverPercent = parsePercent(valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-no_unique_vectors") == 0) {
-            options.seedWithEssentialVectors = false;
+            options.selection.seedWithEssentialVectors = false;
         } else if (std::strcmp(argument, "-extension") == 0) {
             options.patternsExtension = valueAfter(i, argc, argv);
         } else if (std::strcmp(argument, "-minimize") == 0) {

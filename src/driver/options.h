@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "select/selection_options.h"
+
 struct RunOptions {
-    bool faultCoverActive = false;
-    uint32_t faultCoverPercent = 0;
-    bool seedWithEssentialVectors = true;
+    SelectionOptions selection;
     std::optional<std::string> patternsExtension;
     bool minimize = false;  // "-minimize": improve the selection and report a lower bound
     std::string designName;

@@ -8,7 +8,7 @@
 #include "driver/options.h"
 #include "driver/statistics.h"
 #include "model/ssbdd_model.h"
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 #include "patterns/pattern_set.h"
 #include "select/minimize/minimize.h"
 #include "select/selection_state.h"
@@ -28,7 +28,7 @@ int runTool(int argc, const char* const* argv) {
         fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
     }
 
-    SelectionState selection = runSelection(options, model, patterns);
+    SelectionState selection = runSelection(options.selection, patterns);
     uint32_t lowerBound = 0;
     if (options.minimize) {
         lowerBound = minimizeSelection(selection, patterns);
@@ -39,7 +39,7 @@ int runTool(int argc, const char* const* argv) {
     if (options.minimize) {
         std::printf("Lower bound %u vectors\n", lowerBound);
     }
-    writeCompactedPatterns(names.compactedFile, selection, patterns, model);
+    writeCompactedPatterns(names.compactedFile, chosenVectors(selection), patterns, model);
 
     selection = SelectionState{};
     reportProgress("Deleting SSBDD-model from memory");

@@ -5,7 +5,7 @@
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
 
-SelectionState runSelectionWith(const RunOptions& options, const PatternSet& patterns, const SelectionWork& work) {
+SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
     SelectionState state = createSelectionState(patterns);
     state.detectableTotal = countDetectable(patterns.faultSummary);
     if (options.faultCoverActive) {
@@ -21,10 +21,21 @@ SelectionState runSelectionWith(const RunOptions& options, const PatternSet& pat
     return state;
 }
 
-SelectionState runSelection(const RunOptions& options, const SsbddModel&, const PatternSet& patterns) {
+SelectionState runSelection(const SelectionOptions& options, const PatternSet& patterns) {
     try {
         return runSelectionWith(options, patterns, defaultSelectionWork());
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     }
+}
+
+std::vector<uint32_t> chosenVectors(const SelectionState& state) {
+    std::vector<uint32_t> chosen;
+    chosen.reserve(state.chosenCount);
+    for (size_t vector = 0; vector < state.state.size(); ++vector) {
+        if (state.state[vector] == Selected) {
+            chosen.push_back(static_cast<uint32_t>(vector));
+        }
+    }
+    return chosen;
 }

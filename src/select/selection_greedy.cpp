@@ -141,7 +141,7 @@ bool popBestCandidate(GainHeap& heap, const OpenWords& open, const SelectionStat
 
 }  // namespace
 
-void greedyPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
                  SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     if (vectors == 0) {
@@ -173,7 +173,7 @@ void greedyPhase(SelectionState& state, const RunOptions& options, const Pattern
     }
 }
 
-void completeGreedily(SelectionState& state, const RunOptions& options, const PatternSet& patterns) {
+void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
     SplitWork split;
     SeedingCarry carry;
     greedyPhase(state, options, patterns, split, carry);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/options.h"
+#include "select/selection_options.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
 #include "select/selection_workers.h"
@@ -18,7 +18,7 @@ inline FaultTableRow selectionRow(const PatternSet& patterns, uint32_t vector) {
 
 // The one form of the coverage-limit test: with "-fault_cover", the phase
 // that tests it ends once the covered count is strictly above the limit.
-inline bool coverLimitPassed(const SelectionState& state, const RunOptions& options) {
+inline bool coverLimitPassed(const SelectionState& state, const SelectionOptions& options) {
     return options.faultCoverActive && state.coveredCount > state.coverLimit;
 }
 
@@ -74,18 +74,18 @@ struct SeedingCarry {
 
 // Essential vectors and pruning, or with "-no_unique_vectors" the widest
 // vector; sets chosenCount and discardedCount.
-void seedSelection(SelectionState& state, const RunOptions& options, const PatternSet& patterns);
+void seedSelection(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns);
 
 // Adds the candidate of largest gain (lowest index on ties) until everything
 // detectable is covered, the limit is passed or nothing adds a fault.
-void completeGreedily(SelectionState& state, const RunOptions& options, const PatternSet& patterns);
+void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns);
 
 // The two phases as a run uses them: coverage through coverVector (the
 // counts are left to countChosenVectors), the long passes shared out by
 // `split`, and the seeding's findings carried to the greedy phase.
-void seedPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
                SeedingCarry& carry);
-void greedyPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
                  SeedingCarry& carry);
 
 // Drops, earliest first, every greedy pick whose faults other chosen vectors
@@ -94,4 +94,4 @@ void eliminateRedundant(SelectionState& state, const PatternSet& patterns);
 
 // runSelection with the work shared out as `work` says (tests take the
 // split paths on small tables with it); the results never depend on it.
-SelectionState runSelectionWith(const RunOptions& options, const PatternSet& patterns, const SelectionWork& work);
+SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work);

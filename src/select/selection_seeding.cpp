@@ -89,7 +89,7 @@ EssentialEntries findEssentialEntries(const DetectionPlanes& planes) {
 
 // Takes, entry by entry in node order, the vector that serves it unless an
 // earlier entry took it already; stops once the limit is passed.
-uint32_t takeEssentialVectors(SelectionState& state, const RunOptions& options, const PatternSet& patterns,
+uint32_t takeEssentialVectors(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
                               const EssentialEntries& entries, const DetectionPlanes& planes) {
     uint32_t essentialCount = 0;
     for (size_t word = 0; word < entries.fault0.size(); ++word) {
@@ -138,7 +138,7 @@ void pruneUseless(SelectionState& state, const PatternSet& patterns, SplitWork& 
     carry.gainsGathered = true;
 }
 
-void seedWithEssentialVectors(SelectionState& state, const RunOptions& options, const PatternSet& patterns,
+void seedWithEssentialVectors(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
                               SplitWork& split, SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     uint32_t essentialCount = 0;
@@ -175,7 +175,7 @@ void seedWithWidestVector(SelectionState& state, const PatternSet& patterns) {
 
 }  // namespace
 
-void seedPhase(SelectionState& state, const RunOptions& options, const PatternSet& patterns, SplitWork& split,
+void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
                SeedingCarry& carry) {
     if (state.state.empty()) {
         return;
@@ -187,7 +187,7 @@ void seedPhase(SelectionState& state, const RunOptions& options, const PatternSe
     }
 }
 
-void seedSelection(SelectionState& state, const RunOptions& options, const PatternSet& patterns) {
+void seedSelection(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
     SplitWork split;
     SeedingCarry carry;
     seedPhase(state, options, patterns, split, carry);

@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/options.h"
-#include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
+#include "select/selection_options.h"
 
 // State of one vector.
 enum CandidateState : int32_t {
@@ -35,8 +34,10 @@ struct SelectionState {
 };
 
 // The whole selection: totals, seeding, greedy completion, elimination.
-SelectionState runSelection(const RunOptions& options, const SsbddModel& model,
-                            const PatternSet& patterns);
+SelectionState runSelection(const SelectionOptions& options, const PatternSet& patterns);
+
+// The selected vectors in file order.
+std::vector<uint32_t> chosenVectors(const SelectionState& state);
 
 // Faults the summary marks detectable: 2 per '&', 1 per '0' or '1'.
 uint32_t countDetectable(const FaultSummary& summary);

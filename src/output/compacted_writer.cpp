@@ -1,5 +1,5 @@
 // The compacted file: the selected vectors, one character per variable.
-#include "patterns/compacted_writer.h"
+#include "output/compacted_writer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "base/fatal_error.h"
-#include "patterns/replacement_file.h"
+#include "output/replacement_file.h"
 
 namespace {
 
@@ -86,20 +86,18 @@ void writeRow(ReplacementFile& out, RowLayout& layout, const PatternSet& pattern
 
 }  // namespace
 
-void writeCompactedPatterns(const std::string& path, const SelectionState& selection, const PatternSet& patterns,
-                            const SsbddModel& model) {
+void writeCompactedPatterns(const std::string& path, const std::vector<uint32_t>& chosen,
+                            const PatternSet& patterns, const SsbddModel& model) {
     try {
         ReplacementFile out;
         openReplacement(out, path);
         char header[32];
-        int length = std::snprintf(header, sizeof header, ".VECTORS %u\n\n", selection.chosenCount);
+        int length = std::snprintf(header, sizeof header, ".VECTORS %u\n\n", static_cast<uint32_t>(chosen.size()));
         appendBytes(out, header, static_cast<size_t>(length));
         appendBytes(out, ".PATTERNS\n\n", 11);
         RowLayout layout = layoutOf(model);
-        for (size_t vector = 0; vector < selection.state.size() && !out.failed; ++vector) {
-            if (selection.state[vector] == Selected) {
-                writeRow(out, layout, patterns, model, static_cast<uint32_t>(vector));
-            }
+        for (size_t k = 0; k < chosen.size() && !out.failed; ++k) {
+            writeRow(out, layout, patterns, model, chosen[k]);
         }
         commitReplacement(out);
     } catch (const std::bad_alloc&) {

@@ -1,4 +1,4 @@
-#include "patterns/replacement_file.h"
+#include "output/replacement_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
