@@ -65,11 +65,18 @@ ReplacementFile::~ReplacementFile() {
     if (!committed && !temporary.empty()) {
         ::unlink(temporary.c_str());
     }
+    if (fileSizeSignalSaved) {
+        ::sigaction(SIGXFSZ, &fileSizeSignal, nullptr);
+    }
 }
 
 void openReplacement(ReplacementFile& file, const std::string& target) {
     file.target = target;
     file.buffer.reset(new char[BufferSize]);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    file.fileSizeSignalSaved = ::sigaction(SIGXFSZ, &ignore, &file.fileSizeSignal) == 0;
     std::string name = target + ".XXXXXX";
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -65,7 +65,7 @@ BinaryResult runBinary(const RunRequest& request) {
         dup2(out, 1);
         dup2(err, 2);
         if (request.fileSizeLimit) {
-            signal(SIGXFSZ, SIG_IGN);
+            signal(SIGXFSZ, request.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
             struct rlimit limit {*request.fileSizeLimit, *request.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }

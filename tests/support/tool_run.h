@@ -19,7 +19,8 @@ struct BinaryResult {
 struct RunRequest {
     fs::path workDir;
     std::vector<std::string> args;                // the arguments after the program name
-    std::optional<unsigned long> fileSizeLimit;   // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+    std::optional<unsigned long> fileSizeLimit;   // RLIMIT_FSIZE in bytes
+    bool ignoreFileSizeSignal = true;             // with the limit: SIGXFSZ ignored, else its default
     // RLIMIT_AS in bytes. A binary built with AddressSanitizer reserves far
     // more address space than any such limit, so there it is not applied
     // (see AddressSpaceLimitApplies).
