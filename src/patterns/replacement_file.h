@@ -32,14 +32,15 @@ struct ReplacementFile {
 };
 
 // Creates the temporary file beside `target`, with the target's permission
-// bits if it exists, else those a new file gets; SIGXFSZ is ignored while the file is open.
+// bits if it exists (the set-user-ID, set-group-ID and sticky bits dropped),
+// else those a new file gets; SIGXFSZ is ignored while the file is open.
 // Reports "Can't create file" with the target when it can't.
 void openReplacement(ReplacementFile& file, const std::string& target);
 
 void appendBytes(ReplacementFile& file, const char* bytes, size_t count);
 void appendRun(ReplacementFile& file, char byte, uint64_t count);
 
-// Writes what is buffered, syncs, closes and renames over the target. Any
-// failure, here or in an earlier append, removes the temporary file and
-// reports "Can't write file" with the target.
+// Writes what is buffered, syncs, closes, renames over the target and syncs
+// its directory. Any failure, here or in an earlier append, removes the
+// temporary file and reports "Can't write file" with the target.
 void commitReplacement(ReplacementFile& file);
