@@ -1,10 +1,15 @@
-// The console reporters: exact texts of progress, errors and time lines.
+// The console reporters: exact texts of progress, errors and time lines, and
+// how a run that lets an exception out ends.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
+#include <stdexcept>
 
 #include "base/fatal_error.h"
 #include "driver/console.h"
+#include "driver/fatal_exit.h"
 #include "driver/statistics.h"
 #include "support/stdout_capture.h"
 
@@ -52,6 +57,27 @@ TEST(FatalReporters, KeepLongMessagesWhole) {
         FAIL();
     } catch (const FatalError& error) {
         EXPECT_EQ(error.text, "\nError at line 7: " + path + " : File name too long!\n");
+    }
+}
+
+using RunFunction = int (*)(int, const char* const*);
+
+void exitThrough(RunFunction run) { std::exit(runReportingFatalErrors(run, 0, nullptr)); }
+
+TEST(FatalExit, AnyExceptionThatEscapesARunIsFatal) {
+    struct Case {
+        RunFunction run;
+        std::string err;
+    };
+    const Case cases[] = {
+        {[](int, const char* const*) -> int { throw std::length_error("vector::reserve"); },
+         "\nError: Out of memory!\n"},
+        {[](int, const char* const*) -> int { throw std::runtime_error("no thread"); },
+         "\nError: Internal error: no thread!\n"},
+        {[](int, const char* const*) -> int { throw 7; }, "\nError: Internal error!\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EXIT(exitThrough(c.run), testing::ExitedWithCode(FatalExitStatus), testing::Eq(c.err));
     }
 }
 

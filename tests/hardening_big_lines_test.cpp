@@ -1,11 +1,13 @@
-// Very long lines in either file, and files whose real contents outgrow the
-// memory the process may have. Every run is limited to 2 GiB of address
-// space; the memory-exhaustion runs to much less, so that the tool meets the
-// end of its memory on a file of a few tens of megabytes.
+// Very long lines in either file, files whose real contents outgrow the
+// memory the process may have, and a large design run where no thread may be
+// started. Every run is limited to 2 GiB of address space; the
+// memory-exhaustion runs to much less, so that the tool meets the end of its
+// memory on a file of a few tens of megabytes.
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "patterns/block_input.h"
 #include "support/design_run.h"
 
 namespace {
@@ -127,6 +129,40 @@ TEST(MemoryExhaustion, TheSameFilesRunWithEnoughMemory) {
     BinaryResult result = runDesign(WideHead, ".VECTORS 1\n.TABLE\n0\n.FAULTS\n" + std::string(FiftyMegabytes, '&') + "\n").result;
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(result.out.find("Covered 1 of 4000000000"), std::string::npos) << result.out;
+}
+
+// 4500 vectors over 2000 nodes, each detecting faults of a few dozen nodes:
+// about 9 MB, read ahead by default, and a table of some 290,000 words,
+// whose passes the selection shares with a second thread by default.
+std::string threadedDesignPatterns() {
+    constexpr uint32_t Vectors = 4500;
+    constexpr uint32_t Nodes = 2000;
+    std::string text = ".VECTORS " + std::to_string(Vectors) + "\n.PATTERNS\n";
+    for (uint32_t v = 0; v < Vectors; ++v) {
+        text += std::string(1, "01"[v % 2]) + "01"[v / 2 % 2] + "\n";
+    }
+    text += ".TABLE\n";
+    for (uint32_t v = 0; v < Vectors; ++v) {
+        std::string row(Nodes, 'X');
+        for (uint32_t node = (v * 37) % 53; node < Nodes; node += 40 + (v * 11) % 31) {
+            row[node] = "01"[(node + v) % 2];
+        }
+        text += row + "\n";
+    }
+    return text + ".FAULTS\n" + std::string(Nodes, '&') + "\n";
+}
+
+TEST(NoThreadStarts, LargeDesignRunsAsWithThreads) {
+    const std::string model = "STAT# 2000, 40, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
+    const std::string patterns = threadedDesignPatterns();
+    ASSERT_GE(patterns.size(), ReadAheadMinimumBlocks * DefaultBlockSize);
+    DesignRun threaded = runDesign(model, patterns);
+    DesignRun alone = runDesign(model, patterns, {TwoGiB, std::nullopt, true});
+    ASSERT_EQ(threaded.result.status, 0) << threaded.result.err;
+    EXPECT_EQ(alone.result.status, 0);
+    EXPECT_EQ(alone.result.err, "");
+    EXPECT_EQ(alone.result.out, threaded.result.out);
+    EXPECT_TRUE(alone.files == threaded.files) << "the files after the run differ";
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ const std::string Skipped = "skipped";
 const std::string ModelFile =
     "STAT# 2, 4, 1, 2, 1, 1\nMODE# STRUCTURAL\nVAR# 0: (I) \"a\"\nVAR# 1: (I) \"b\"\nVAR# 2: (C) \"k\" =1\n"
     "VAR# 3: (O) \"y\"\nGRP# 0: =0 =2\n0: (I) (1 0) =0 \"a\"\n1: () (0 0) =1 \"b\"\n";
+// As the model above for the patterns, with rows of 2000 variables: the
+// compacted file is 8027 bytes.
+const std::string WideModelFile = "STAT# 2, 2000, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
 // Four vectors, each alone detecting one fault: all four are chosen, and
 // the compacted file is ".VECTORS 4", ".PATTERNS" and four rows, 43 bytes.
 const std::string PatternsFile = ".VECTORS 4\n.PATTERNS\n00\n01\n10\n11\n.TABLE\n0X\n1X\nX0\nX1\n.FAULTS\n&&\n";
@@ -192,19 +195,24 @@ TEST(WriterFailuresOfARun, CompleteRunReplacesTheFileKeepingItsPermissions) {
 }
 
 TEST(WriterFailuresOfARun, FileSizeLimitReachedInTheMiddle) {
-    ScratchDir scratch;
-    writeFile(scratch / "d.agm", ModelFile);
-    writeFile(scratch / "d.tst", PatternsFile);
-    RunRequest request;
-    request.workDir = scratch.path();
-    request.args = {"d"};
-    // Room for the message on standard error, not for the compacted file.
-    request.fileSizeLimit = 40;
-    BinaryResult result = runBinary(request);
-    EXPECT_EQ(result.status, 14);
-    EXPECT_EQ(result.err, "\nError: d.tst : Can't write file!\n");
-    EXPECT_EQ(directoryFiles(scratch.path()),
-              (std::map<std::string, std::string>{{"d.agm", ModelFile}, {"d.tst", PatternsFile}}));
+    // SIGXFSZ ignored, and with its default action, which would kill the process.
+    for (bool ignoreSignal : {true, false}) {
+        SCOPED_TRACE(ignoreSignal ? "SIGXFSZ ignored" : "SIGXFSZ default");
+        ScratchDir scratch;
+        writeFile(scratch / "d.agm", WideModelFile);
+        writeFile(scratch / "d.tst", PatternsFile);
+        RunRequest request;
+        request.workDir = scratch.path();
+        request.args = {"d"};
+        // Room for standard output and error, not for the compacted file.
+        request.fileSizeLimit = 4096;
+        request.ignoreFileSizeSignal = ignoreSignal;
+        BinaryResult result = runBinary(request);
+        EXPECT_EQ(result.status, 14);
+        EXPECT_EQ(result.err, "\nError: d.tst : Can't write file!\n");
+        EXPECT_EQ(directoryFiles(scratch.path()),
+                  (std::map<std::string, std::string>{{"d.agm", WideModelFile}, {"d.tst", PatternsFile}}));
+    }
 }
 
 TEST(WriterFailuresOfARun, TargetThatIsADirectory) {

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "output/compacted_writer.h"
 #include "patterns_support.h"
 #include "select/selection_state.h"
@@ -113,16 +115,20 @@ TEST(CompactedWriter, RoundTripGivesTheSelectedInputsAndConstantsInOrder) {
     }
 }
 
-TEST(CompactedWriter, ReplacesTheTargetKeepingItsPermissions) {
-    ScratchDir dir;
-    SsbddModel model = exampleModel();
-    writeFile(dir / "in.tst", WorkedExample);
-    PatternSet patterns = readQuietly(dir / "in.tst", model);
-    fs::permissions(dir / "in.tst", fs::perms(0640));
-    writeCompactedPatterns((dir / "in.tst").string(), chosenVectors(selectionOf({Selected})), patterns, model);
-    EXPECT_EQ(readFile(dir / "in.tst"), ".VECTORS 1\n\n.PATTERNS\n\n01hxx\n");
-    EXPECT_EQ(fs::status(dir / "in.tst").permissions(), fs::perms(0640));
-    EXPECT_EQ(directoryFiles(dir.path()).size(), 1u);
+TEST(CompactedWriter, ReplacesTheTargetKeepingItsPermissionBits) {
+    // The set-user-ID and set-group-ID bits are not carried over.
+    const std::pair<mode_t, mode_t> modes[] = {{0640, 0640}, {04755, 0755}, {02755, 0755}};
+    for (auto [before, after] : modes) {
+        ScratchDir dir;
+        SsbddModel model = exampleModel();
+        writeFile(dir / "in.tst", WorkedExample);
+        PatternSet patterns = readQuietly(dir / "in.tst", model);
+        fs::permissions(dir / "in.tst", fs::perms(before));
+        writeCompactedPatterns((dir / "in.tst").string(), chosenVectors(selectionOf({Selected})), patterns, model);
+        EXPECT_EQ(readFile(dir / "in.tst"), ".VECTORS 1\n\n.PATTERNS\n\n01hxx\n");
+        EXPECT_EQ(fs::status(dir / "in.tst").permissions(), fs::perms(after)) << std::oct << before;
+        EXPECT_EQ(directoryFiles(dir.path()).size(), 1u);
+    }
 }
 
 TEST(CompactedWriter, NewTargetGetsTheUsualPermissions) {

@@ -1,23 +1,41 @@
 #include "driver/fatal_exit.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
+#include <stdexcept>
 
 #include "base/fatal_error.h"
 
-int runReportingFatalErrors(int (*run)(int, const char* const*), int argc, const char* const* argv) {
-    const char* text = nullptr;
-    FatalError error;
-    try {
-        return run(argc, argv);
-    } catch (FatalError& raised) {
-        error = std::move(raised);
-        text = error.text.c_str();
-    } catch (const std::bad_alloc&) {
-        text = "\nError: Out of memory!\n";
-    }
+namespace {
+
+// `text`, or "\nError: <before><detail>!\n" when there is a detail.
+int reportFatal(const char* text, const char* detail = nullptr) {
     std::fflush(stdout);
-    std::fputs(text, stderr);
+    if (detail != nullptr) {
+        std::fprintf(stderr, "\nError: %s%s!\n", text, detail);
+    } else {
+        std::fputs(text, stderr);
+    }
     std::fflush(stderr);
     return FatalExitStatus;
+}
+
+}  // namespace
+
+int runReportingFatalErrors(int (*run)(int, const char* const*), int argc, const char* const* argv) {
+    try {
+        return run(argc, argv);
+    } catch (const FatalError& error) {
+        return reportFatal(error.text.c_str());
+    } catch (const std::bad_alloc&) {
+        return reportFatal("\nError: Out of memory!\n");
+    } catch (const std::length_error&) {
+        // A size beyond what a container can hold: memory the run can't have.
+        return reportFatal("\nError: Out of memory!\n");
+    } catch (const std::exception& error) {
+        return reportFatal("Internal error: ", error.what());
+    } catch (...) {
+        return reportFatal("\nError: Internal error!\n");
+    }
 }

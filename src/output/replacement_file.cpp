@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "base/fatal_error.h"
 
@@ -15,10 +17,42 @@ namespace {
 
 constexpr size_t BufferSize = size_t{1} << 20;
 
+// The process's file mode creation mask, read without changing it (umask()
+// sets it, for every thread, until it is set back); 022 where the kernel
+// doesn't tell.
 mode_t currentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            char* end = nullptr;
+            unsigned long mask = std::strtoul(line.c_str() + 6, &end, 8);
+            if (end != line.c_str() + 6 && mask <= 0777) {
+                return static_cast<mode_t>(mask);
+            }
+            break;
+        }
+    }
+    return 022;
+}
+
+// The directory holding `path`, for syncing the entry renamed in it.
+std::string directoryOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Syncs the directory, so that after a power loss its entry is the new file.
+// The rename has been made by then, so a failure here changes nothing the
+// run could report.
+void syncDirectory(const std::string& dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 bool writeAll(int fd, const char* bytes, size_t count) {
@@ -65,11 +99,18 @@ ReplacementFile::~ReplacementFile() {
     if (!committed && !temporary.empty()) {
         ::unlink(temporary.c_str());
     }
+    if (fileSizeSignalSaved) {
+        ::sigaction(SIGXFSZ, &fileSizeSignal, nullptr);
+    }
 }
 
 void openReplacement(ReplacementFile& file, const std::string& target) {
     file.target = target;
     file.buffer.reset(new char[BufferSize]);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    file.fileSizeSignalSaved = ::sigaction(SIGXFSZ, &ignore, &file.fileSizeSignal) == 0;
     std::string name = target + ".XXXXXX";
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -80,7 +121,8 @@ void openReplacement(ReplacementFile& file, const std::string& target) {
 
     struct stat existing {};
     bool replacesFile = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    mode_t mode = replacesFile ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+    // Permission bits only: a set-user-ID or set-group-ID bit is not carried over.
+    mode_t mode = replacesFile ? (existing.st_mode & 0777) : (0666 & ~currentUmask());
     if (replacesFile) {
         // Keeps the owner when an administrator rewrites someone's file; may fail, harmlessly.
         [[maybe_unused]] int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
@@ -129,4 +171,5 @@ void commitReplacement(ReplacementFile& file) {
         abandon(file);
     }
     file.committed = true;
+    syncDirectory(directoryOf(file.target));
 }

@@ -3,6 +3,8 @@
 // the target as it was.
 #pragma once
 
+#include <signal.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,23 +18,29 @@ struct ReplacementFile {
     size_t used = 0;
     bool failed = false;     // a write went wrong; nothing more is written
     bool committed = false;  // renamed over the target
+    // SIGXFSZ's action before the file was opened: a write past a file-size
+    // limit fails instead of killing the process, until the file goes away.
+    struct sigaction fileSizeSignal {};
+    bool fileSizeSignalSaved = false;
 
     ReplacementFile() = default;
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
-    // Removes the temporary file unless it was committed.
+    // Removes the temporary file unless it was committed, and gives SIGXFSZ
+    // its action back.
     ~ReplacementFile();
 };
 
 // Creates the temporary file beside `target`, with the target's permission
-// bits if it exists, else those a new file gets. Reports "Can't create file"
-// with the target when it can't.
+// bits if it exists (the set-user-ID, set-group-ID and sticky bits dropped),
+// else those a new file gets; SIGXFSZ is ignored while the file is open.
+// Reports "Can't create file" with the target when it can't.
 void openReplacement(ReplacementFile& file, const std::string& target);
 
 void appendBytes(ReplacementFile& file, const char* bytes, size_t count);
 void appendRun(ReplacementFile& file, char byte, uint64_t count);
 
-// Writes what is buffered, syncs, closes and renames over the target. Any
-// failure, here or in an earlier append, removes the temporary file and
-// reports "Can't write file" with the target.
+// Writes what is buffered, syncs, closes, renames over the target and syncs
+// its directory. Any failure, here or in an earlier append, removes the
+// temporary file and reports "Can't write file" with the target.
 void commitReplacement(ReplacementFile& file);

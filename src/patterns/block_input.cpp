@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/fatal_error.h"
@@ -48,7 +49,12 @@ void readBlocksAhead(ReadAhead& ahead, int fd, size_t blockSize) {
         if (ahead.filled - ahead.released >= ReadAheadBlocks) {
             if (ahead.idleWork) {
                 guard.unlock();
-                bool more = ahead.idleWork();
+                // Idle work is optional: one that fails is as if there were none.
+                bool more = false;
+                try {
+                    more = ahead.idleWork();
+                } catch (...) {
+                }
                 guard.lock();
                 if (more) {
                     continue;
@@ -98,14 +104,21 @@ bool useReadAhead(const struct stat& status, size_t blockSize, ReadAheadUse use)
            static_cast<uint64_t>(status.st_size) >= ReadAheadMinimumBlocks * uint64_t{blockSize};
 }
 
-void startReadingAhead(BlockInput& input) {
+// False when the thread can't be started (a process or cgroup thread limit):
+// the file is then read in place.
+bool startReadingAhead(BlockInput& input) {
     auto ahead = std::make_unique<ReadAhead>();
     ahead->idleWork = input.idleWork;
     for (auto& buffer : ahead->buffers) {
         buffer.reset(new char[input.blockSize]);
     }
-    ahead->worker = std::thread(readBlocksAhead, std::ref(*ahead), input.fd, input.blockSize);
+    try {
+        ahead->worker = std::thread(readBlocksAhead, std::ref(*ahead), input.fd, input.blockSize);
+    } catch (const std::system_error&) {
+        return false;
+    }
     input.readAhead = std::move(ahead);
+    return true;
 }
 
 // The next block from the reading thread, as refillBlock's result.
@@ -161,8 +174,7 @@ bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize
     }
     input.blockSize = blockSize == 0 ? 1 : blockSize;
     input.atEnd = false;
-    if (useReadAhead(status, input.blockSize, use)) {
-        startReadingAhead(input);
+    if (useReadAhead(status, input.blockSize, use) && startReadingAhead(input)) {
         input.next = input.end = NoBytes;
     } else {
         // A regular file smaller than a block needs a buffer of its size only

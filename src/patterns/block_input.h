@@ -45,8 +45,8 @@ struct BlockInput {
 
 // Opens `path` for reading with blocks of `blockSize` bytes (at least 1),
 // read ahead (Automatic) when the file is regular and at least
-// `ReadAheadMinimumBlocks` blocks long; false when the file can't be opened or is a
-// directory.
+// `ReadAheadMinimumBlocks` blocks long (in place when no thread can be
+// started); false when the file can't be opened or is a directory.
 bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize,
                     ReadAheadUse use = ReadAheadUse::Automatic);
 

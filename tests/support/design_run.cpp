@@ -20,6 +20,13 @@ DesignRun runDesign(const std::string& model, const std::string& patterns, Desig
     request.args.push_back("design");
     request.addressSpaceLimit = limits.addressSpace;
     request.fileSizeLimit = limits.fileSize;
+    if (limits.noThreads) {
+        request.environment = {std::string("LD_PRELOAD=") + THREAD_START_FAILS_LIBRARY};
+        if (AddressSanitizerBuild) {
+            // The sanitizer wants its library first; the one preloaded only replaces pthread_create.
+            request.environment.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
+        }
+    }
     DesignRun run{runBinary(request), {}};
     run.files = directoryFiles(dir.path());
     return run;

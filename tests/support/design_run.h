@@ -21,6 +21,8 @@ std::string errorAt(int line, const std::string& message);
 struct DesignLimits {
     unsigned long addressSpace = TwoGiB;
     std::optional<unsigned long> fileSize;
+    // Every thread creation fails, as at a process or cgroup thread limit.
+    bool noThreads = false;
 };
 
 struct DesignRun {

@@ -28,6 +28,28 @@ BinaryResult runBinary(const RunRequest& request) {
     }
     argv.push_back(nullptr);
 
+    // Built before the fork: the child only calls what is safe after it.
+    std::vector<std::string> environmentStorage;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string inherited = *entry;
+        bool replaced = false;
+        for (const std::string& setting : request.environment) {
+            size_t nameEnd = setting.find('=');
+            replaced = replaced || (nameEnd != std::string::npos &&
+                                    inherited.compare(0, nameEnd + 1, setting, 0, nameEnd + 1) == 0);
+        }
+        if (!replaced) {
+            environmentStorage.push_back(std::move(inherited));
+        }
+    }
+    environmentStorage.insert(environmentStorage.end(), request.environment.begin(),
+                              request.environment.end());
+    std::vector<char*> environment;
+    for (std::string& setting : environmentStorage) {
+        environment.push_back(setting.data());
+    }
+    environment.push_back(nullptr);
+
     pid_t child = fork();
     if (child < 0) {
         throw std::runtime_error("fork failed");
@@ -43,7 +65,7 @@ BinaryResult runBinary(const RunRequest& request) {
         dup2(out, 1);
         dup2(err, 2);
         if (request.fileSizeLimit) {
-            signal(SIGXFSZ, SIG_IGN);
+            signal(SIGXFSZ, request.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
             struct rlimit limit {*request.fileSizeLimit, *request.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -51,7 +73,7 @@ BinaryResult runBinary(const RunRequest& request) {
             struct rlimit limit {*request.addressSpaceLimit, *request.addressSpaceLimit};
             setrlimit(RLIMIT_AS, &limit);
         }
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), environment.data());
         _exit(127);
     }
     if (request.killAfter) {

@@ -19,30 +19,36 @@ struct BinaryResult {
 struct RunRequest {
     fs::path workDir;
     std::vector<std::string> args;                // the arguments after the program name
-    std::optional<unsigned long> fileSizeLimit;   // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
+    std::optional<unsigned long> fileSizeLimit;   // RLIMIT_FSIZE in bytes
+    bool ignoreFileSizeSignal = true;             // with the limit: SIGXFSZ ignored, else its default
     // RLIMIT_AS in bytes. A binary built with AddressSanitizer reserves far
     // more address space than any such limit, so there it is not applied
     // (see AddressSpaceLimitApplies).
     std::optional<unsigned long> addressSpaceLimit;
     // SIGKILL the child this long after it was started, if it still runs.
     std::optional<std::chrono::microseconds> killAfter;
+    // NAME=value entries set for the child on top of the inherited environment.
+    std::vector<std::string> environment;
     std::string binary = TVCOMPACT_BINARY;
 };
 
 BinaryResult runBinary(const RunRequest& request);
 
-// Whether RunRequest::addressSpaceLimit takes effect in this build.
+// Whether the tests and the binary are built with AddressSanitizer.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSpaceLimitApplies = false;
+constexpr bool AddressSanitizerBuild = true;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr bool AddressSpaceLimitApplies = false;
+constexpr bool AddressSanitizerBuild = true;
 #else
-constexpr bool AddressSpaceLimitApplies = true;
+constexpr bool AddressSanitizerBuild = false;
 #endif
 #else
-constexpr bool AddressSpaceLimitApplies = true;
+constexpr bool AddressSanitizerBuild = false;
 #endif
+
+// Whether RunRequest::addressSpaceLimit takes effect in this build.
+constexpr bool AddressSpaceLimitApplies = !AddressSanitizerBuild;
 
 // A fresh directory under the system's temporary directory, removed with its
 // contents when the object goes away.
