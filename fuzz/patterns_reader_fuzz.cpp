@@ -74,7 +74,7 @@ void checkAccepted(const PatternSet& patterns, const SsbddModel& model) {
     FUZZ_CHECK(patterns.inputWidth == model.inputCount);
     FUZZ_CHECK(patterns.faultSummary.symbols.size() <= model.nodeCount);
     FUZZ_CHECK(patterns.inputValues.size() <= uint64_t{patternRowCount(patterns)} * patterns.inputWidth);
-    if (patterns.hasStorage) {
+    if (patterns.vectorsHeaderSeen) {
         FUZZ_CHECK(table.rows.size() <= patterns.vectorCount);
         FUZZ_CHECK(patternRowCount(patterns) <= patterns.vectorCount);
     } else {
@@ -124,7 +124,7 @@ void checkSame(const Outcome& a, const Outcome& b) {
     const PatternSet& x = a.patterns;
     const PatternSet& y = b.patterns;
     FUZZ_CHECK(x.vectorCount == y.vectorCount);
-    FUZZ_CHECK(x.hasStorage == y.hasStorage);
+    FUZZ_CHECK(x.vectorsHeaderSeen == y.vectorsHeaderSeen);
     FUZZ_CHECK(x.hasFaultTable == y.hasFaultTable);
     FUZZ_CHECK(x.inputValues == y.inputValues);
     FUZZ_CHECK(x.constantsSet == y.constantsSet);

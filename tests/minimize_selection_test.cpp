@@ -112,23 +112,7 @@ char symbolAt(const Table& table, uint32_t vector, uint32_t node) {
 
 // The summary marks what the rows detect, so the default covers all of it.
 PatternSet toPatternSet(const Table& table) {
-    PatternSet patterns;
-    patterns.vectorCount = static_cast<uint32_t>(table.rows.size());
-    patterns.hasStorage = true;
-    patterns.hasFaultTable = true;
-    for (uint32_t v = 0; v < table.rows.size(); ++v) {
-        storeTableRow(patterns.faultTable, v, table.rows[v]);
-    }
-    for (uint32_t node = 0; node < table.nodeCount; ++node) {
-        bool fault0 = false;
-        bool fault1 = false;
-        for (uint32_t v = 0; v < table.rows.size(); ++v) {
-            fault0 = fault0 || symbolAt(table, v, node) == '0';
-            fault1 = fault1 || symbolAt(table, v, node) == '1';
-        }
-        patterns.faultSummary.symbols += fault0 && fault1 ? '&' : fault0 ? '0' : fault1 ? '1' : 'X';
-    }
-    return patterns;
+    return patternSetOf(table.rows, summaryOfRows(table.rows, table.nodeCount));
 }
 
 // Fault 2n + b is fault b of node n.

@@ -90,7 +90,7 @@ inline std::string renderPatterns(const PatternSet& patterns, const SsbddModel& 
     std::string summary = patterns.faultSummary.symbols;
     EXPECT_LE(summary.size(), model.nodeCount);
     summary.resize(model.nodeCount, 'X');
-    return renderLines(patterns.vectorCount, patterns.hasStorage, patterns.hasFaultTable, vectors, rows, summary);
+    return renderLines(patterns.vectorCount, patterns.vectorsHeaderSeen, patterns.hasFaultTable, vectors, rows, summary);
 }
 
 inline std::string renderBaseline(const BaselinePatternSet& patterns, const SsbddModel& model,
@@ -109,7 +109,7 @@ inline std::string renderBaseline(const BaselinePatternSet& patterns, const Ssbd
         std::replace(row.begin(), row.end(), 'x', 'X');
         rows.push_back(row + "/" + std::to_string(width));
     }
-    return renderLines(patterns.vectorCount, patterns.hasStorage, patterns.hasFaultTable, vectors, rows,
+    return renderLines(patterns.vectorCount, patterns.vectorsHeaderSeen, patterns.hasFaultTable, vectors, rows,
                        patterns.faultSummary);
 }
 

@@ -7,28 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "select/selection_options.h"
-#include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
+#include "select/selection_options.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "selection_support.h"
 
 namespace {
 
 using States = std::vector<int32_t>;
 using Picks = std::vector<uint32_t>;
-
-PatternSet makePatterns(const std::vector<std::string>& rows, const std::string& summary) {
-    PatternSet patterns;
-    patterns.vectorCount = static_cast<uint32_t>(rows.size());
-    patterns.hasStorage = true;
-    patterns.hasFaultTable = !rows.empty();
-    for (uint32_t row = 0; row < rows.size(); ++row) {
-        storeTableRow(patterns.faultTable, row, rows[row]);
-    }
-    patterns.faultSummary.symbols = summary;
-    return patterns;
-}
 
 SelectionOptions essentialSeeding() {
     return SelectionOptions{};
@@ -47,7 +35,6 @@ SelectionOptions withFaultCover(SelectionOptions options, uint32_t percent) {
 }
 
 SelectionState select(const SelectionOptions& options, const PatternSet& patterns) {
-    SsbddModel model;
     return runSelection(options, patterns);
 }
 
@@ -64,7 +51,7 @@ SelectionState seedOnly(const SelectionOptions& options, const PatternSet& patte
 
 // Five vectors over six nodes, every detection a fault 0.
 PatternSet fiveVectorExample() {
-    return makePatterns({"0000XX", "00XX0X", "XX00X0", "00XX0X", "XX00X0"}, "000000");
+    return patternSetOf({"0000XX", "00XX0X", "XX00X0", "00XX0X", "XX00X0"}, "000000");
 }
 
 TEST(SelectionTotals, DetectableFaultsCountTwoPerAmpersandAndOnePerFaultSymbol) {
@@ -87,7 +74,7 @@ TEST(SelectionTotals, CoverLimitIsTheTruncatedProduct) {
 }
 
 TEST(SelectionTotals, RowOperationsTreatLowerCaseXAsNoDetectionButCountItInTheWidth) {
-    PatternSet patterns = makePatterns({"0x1X", "xxXX"}, "&&&&");
+    PatternSet patterns = patternSetOf({"0x1X", "xxXX"}, "&&&&");
     SelectionState state = createSelectionState(patterns);
     EXPECT_EQ(gainOf(state, patterns, 0), 2u);
     EXPECT_EQ(gainOf(state, patterns, 1), 0u);
@@ -115,7 +102,7 @@ TEST(SelectionTotals, GainsOfRowsOfThousandsOfNodes) {
     for (int node = 0; node < 5000; ++node) {
         everyOther += node % 2 == 0 ? '1' : 'X';
     }
-    PatternSet patterns = makePatterns({std::string(5000, '0'), everyOther, std::string(4000, '1')},
+    PatternSet patterns = patternSetOf({std::string(5000, '0'), everyOther, std::string(4000, '1')},
                                        std::string(5000, '&'));
     SelectionState state = createSelectionState(patterns);
     EXPECT_EQ(gainOf(state, patterns, 0), 5000u);
@@ -135,7 +122,7 @@ TEST(SelectionTotals, LimitOfNinetyPercentOfFortyFiveStopsAtFortyOneCovered) {
         row[vector] = '0';
         rows.push_back(row);
     }
-    PatternSet patterns = makePatterns(rows, std::string(45, '0'));
+    PatternSet patterns = patternSetOf(rows, std::string(45, '0'));
     SelectionState seeded = seedOnly(withFaultCover(essentialSeeding(), 90), patterns);
     EXPECT_EQ(seeded.coverLimit, 40u);
     EXPECT_EQ(seeded.chosenCount, 41u);
@@ -152,7 +139,7 @@ TEST(SelectionTotals, LimitOfNinetyPercentOfFortyFiveStopsAtFortyOneCovered) {
 TEST(EssentialSeeding, FaultsDetectedByTwoVectorsGiveNoEssentialVector) {
     for (const auto& rows : {std::vector<std::string>{"0X", "01", "X1"},
                              std::vector<std::string>{"1X", "X0", "10"}}) {
-        SelectionState state = seedOnly(essentialSeeding(), makePatterns(rows, "&&"));
+        SelectionState state = seedOnly(essentialSeeding(), patternSetOf(rows, "&&"));
         EXPECT_EQ(state.state, (States{Candidate, Candidate, Candidate}));
         EXPECT_EQ(state.chosenCount, 0u);
         EXPECT_EQ(state.discardedCount, 0u);
@@ -161,7 +148,7 @@ TEST(EssentialSeeding, FaultsDetectedByTwoVectorsGiveNoEssentialVector) {
 }
 
 TEST(EssentialSeeding, EssentialVectorIsTakenAndUselessOnesDiscarded) {
-    SelectionState state = seedOnly(essentialSeeding(), makePatterns({"01", "X1"}, "01"));
+    SelectionState state = seedOnly(essentialSeeding(), patternSetOf({"01", "X1"}, "01"));
     EXPECT_EQ(state.state, (States{Selected, Discarded}));
     EXPECT_EQ(state.chosenCount, 1u);
     EXPECT_EQ(state.discardedCount, 1u);
@@ -169,7 +156,7 @@ TEST(EssentialSeeding, EssentialVectorIsTakenAndUselessOnesDiscarded) {
 }
 
 TEST(EssentialSeeding, NodeWithBothFaultsEssentialGetsOneEntryForFaultZero) {
-    PatternSet patterns = makePatterns({"1X", "0X"}, "&X");
+    PatternSet patterns = patternSetOf({"1X", "0X"}, "&X");
     SelectionState seeded = seedOnly(essentialSeeding(), patterns);
     EXPECT_EQ(seeded.state, (States{Candidate, Selected}));
     EXPECT_EQ(seeded.chosenCount, 1u);
@@ -184,7 +171,7 @@ TEST(EssentialSeeding, NodeWithBothFaultsEssentialGetsOneEntryForFaultZero) {
 
 TEST(EssentialSeeding, TwoEntriesServedByOneVectorCountItOnce) {
     // Nodes 1 and 2 are detected by vector 1 alone.
-    SelectionState state = seedOnly(essentialSeeding(), makePatterns({"0XX", "000"}, "000"));
+    SelectionState state = seedOnly(essentialSeeding(), patternSetOf({"0XX", "000"}, "000"));
     EXPECT_EQ(state.state, (States{Discarded, Selected}));
     EXPECT_EQ(state.chosenCount, 1u);
     EXPECT_EQ(state.discardedCount, 1u);
@@ -193,7 +180,7 @@ TEST(EssentialSeeding, TwoEntriesServedByOneVectorCountItOnce) {
 
 TEST(EssentialSeeding, LimitCrossedBySeedingTakesOneVectorAndStillPrunes) {
     // Entries for node 1 (vector 0) and node 2 (vector 2); limit 0.
-    PatternSet patterns = makePatterns({"00X", "0XX", "XX0"}, "000");
+    PatternSet patterns = patternSetOf({"00X", "0XX", "XX0"}, "000");
     SelectionOptions options = withFaultCover(essentialSeeding(), 0);
     SelectionState seeded = seedOnly(options, patterns);
     EXPECT_EQ(seeded.coverLimit, 0u);
@@ -210,7 +197,7 @@ TEST(EssentialSeeding, LimitCrossedBySeedingTakesOneVectorAndStillPrunes) {
 }
 
 TEST(WidestSeeding, TakesTheFirstOfTheWidestRows) {
-    PatternSet patterns = makePatterns({"XX", "0X", "10", "01"}, "&&");
+    PatternSet patterns = patternSetOf({"XX", "0X", "10", "01"}, "&&");
     SelectionState state = seedOnly(widestSeeding(), patterns);
     EXPECT_EQ(state.state, (States{Candidate, Candidate, Selected, Candidate}));
     EXPECT_EQ(state.chosenCount, 1u);
@@ -219,27 +206,27 @@ TEST(WidestSeeding, TakesTheFirstOfTheWidestRows) {
 }
 
 TEST(WidestSeeding, LowerCaseXCountsInTheWidth) {
-    SelectionState state = seedOnly(widestSeeding(), makePatterns({"xx", "0X"}, "0X"));
+    SelectionState state = seedOnly(widestSeeding(), patternSetOf({"xx", "0X"}, "0X"));
     EXPECT_EQ(state.state, (States{Selected, Candidate}));
     EXPECT_EQ(state.coveredCount, 0u);
     EXPECT_EQ(state.chosenCount, 1u);
 }
 
 TEST(WidestSeeding, AllXRowsTakeVectorZeroAndIgnoreTheLimit) {
-    SelectionState empty = seedOnly(widestSeeding(), makePatterns({"XX", "X", ""}, "XX"));
+    SelectionState empty = seedOnly(widestSeeding(), patternSetOf({"XX", "X", ""}, "XX"));
     EXPECT_EQ(empty.state, (States{Selected, Candidate, Candidate}));
     EXPECT_EQ(empty.chosenCount, 1u);
 
     // The widest vector passes a limit of 0 and the seeding doesn't mind;
     // the greedy phase then makes its one pick.
-    SelectionState state = select(withFaultCover(widestSeeding(), 0), makePatterns({"0X", "00", "X1"}, "&&"));
+    SelectionState state = select(withFaultCover(widestSeeding(), 0), patternSetOf({"0X", "00", "X1"}, "&&"));
     EXPECT_EQ(state.greedyPicks, Picks{2});
     EXPECT_EQ(state.cycleCount, 0u);
     EXPECT_EQ(state.chosenCount, 2u);
 }
 
 TEST(SelectionRun, NoVectorsAtAllChooseNothing) {
-    PatternSet patterns = makePatterns({}, "&&");
+    PatternSet patterns = patternSetOf({}, "&&");
     for (const SelectionOptions& options : {essentialSeeding(), widestSeeding(), withFaultCover(widestSeeding(), 0)}) {
         SelectionState state = select(options, patterns);
         EXPECT_TRUE(state.state.empty());
@@ -253,7 +240,7 @@ TEST(SelectionRun, NoVectorsAtAllChooseNothing) {
 
 TEST(SelectionRun, VectorsWithoutStoredRowsAreAllX) {
     // A declared count with no row read: the one vector looked at is vector 0.
-    PatternSet patterns = makePatterns({}, "0");
+    PatternSet patterns = patternSetOf({}, "0");
     patterns.vectorCount = 5;
     SelectionState widest = select(widestSeeding(), patterns);
     EXPECT_EQ(widest.state, (States{Selected}));
@@ -268,7 +255,7 @@ TEST(SelectionRun, VectorsWithoutStoredRowsAreAllX) {
 TEST(GreedyCompletion, SeedingThatCoversEverythingLeavesNothingToDo) {
     // The summary marks only fault 1 of node 0, which essential vector 0
     // covers: vectors 1 and 2 still add a fault but are not picked.
-    SelectionState state = select(essentialSeeding(), makePatterns({"1X", "X0", "X0"}, "1X"));
+    SelectionState state = select(essentialSeeding(), patternSetOf({"1X", "X0", "X0"}, "1X"));
     EXPECT_EQ(state.cycleCount, 0u);
     EXPECT_TRUE(state.greedyPicks.empty());
     EXPECT_EQ(state.state, (States{Selected, Candidate, Candidate}));
@@ -281,7 +268,7 @@ TEST(GreedyCompletion, EqualGainsGoToTheLowestIndex) {
     // After vector 0, vectors 2 to 5 all fall to gain 3 from larger gains
     // computed before: the pick among them must be the lowest index, 2, even
     // though vector 5 is the one whose gain is recomputed last.
-    PatternSet patterns = makePatterns({"000000XXXXXX", "000000XXXXXX", "00XXXX000XXX", "XX0XXXXXX000",
+    PatternSet patterns = patternSetOf({"000000XXXXXX", "000000XXXXXX", "00XXXX000XXX", "XX0XXXXXX000",
                                         "00XXXX000XXX", "XX0XXXXXX000"},
                                        "000000000000");
     SelectionState state = select(essentialSeeding(), patterns);
@@ -290,13 +277,13 @@ TEST(GreedyCompletion, EqualGainsGoToTheLowestIndex) {
     EXPECT_EQ(state.coveredCount, 12u);
     EXPECT_EQ(state.chosenCount, 3u);
 
-    SelectionState ties = select(essentialSeeding(), makePatterns({"00XX", "XX00", "00XX", "XX00"}, "0000"));
+    SelectionState ties = select(essentialSeeding(), patternSetOf({"00XX", "XX00", "00XX", "XX00"}, "0000"));
     EXPECT_EQ(ties.greedyPicks, (Picks{0, 1}));
     EXPECT_EQ(ties.state, (States{Selected, Selected, Candidate, Candidate}));
 }
 
 TEST(GreedyCompletion, SummaryMarkingUnreachableFaultsStopsWhenNothingAddsAFault) {
-    PatternSet patterns = makePatterns({"0X", "0X"}, std::string(130, '&'));
+    PatternSet patterns = patternSetOf({"0X", "0X"}, std::string(130, '&'));
     SelectionState state = select(essentialSeeding(), patterns);
     EXPECT_EQ(state.detectableTotal, 260u);
     EXPECT_EQ(state.greedyPicks, Picks{0});
@@ -339,7 +326,7 @@ TEST(RedundancyElimination, LaterTrialsStartFromTheCountsAfterEarlierRemovals) {
     // Greedy picks 0 (u), 1 (v), 2 (w), 3, 4. u is dropped; v stays; w shares
     // node 2 with u alone, so it stays too, although with the counts from
     // before the pass all of its faults were detected twice.
-    PatternSet patterns = makePatterns({"0001XXXXXX", "00XX00XXXX", "XX0XXX00XX", "XXX1XX0X0X", "XXXXXXX0X1",
+    PatternSet patterns = patternSetOf({"0001XXXXXX", "00XX00XXXX", "XX0XXX00XX", "XXX1XX0X0X", "XXXXXXX0X1",
                                         "XXXX00XXXX", "XXXXXXXX0X", "XXXXXXXXX1"},
                                        "0001000001");
     SelectionState state = select(essentialSeeding(), patterns);
@@ -357,7 +344,7 @@ TEST(RedundancyElimination, LaterTrialsStartFromTheCountsAfterEarlierRemovals) {
 
 TEST(RedundancyElimination, SeededVectorsAreNeverRemoved) {
     // Widest seed 0 is redundant once 1 and 2 are chosen, but stays.
-    SelectionState state = select(widestSeeding(), makePatterns({"000X", "00XX", "X001", "0XX1"}, "0001"));
+    SelectionState state = select(widestSeeding(), patternSetOf({"000X", "00XX", "X001", "0XX1"}, "0001"));
     EXPECT_EQ(state.greedyPicks, Picks{2});
     EXPECT_EQ(state.state, (States{Selected, Candidate, Selected, Candidate}));
     EXPECT_EQ(state.chosenCount, 2u);

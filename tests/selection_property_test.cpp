@@ -171,15 +171,7 @@ Instance randomInstance(Random& random, const Shape& shape) {
 }
 
 PatternSet toPatternSet(const Instance& instance, uint32_t unstoredVectors) {
-    PatternSet patterns;
-    patterns.vectorCount = static_cast<uint32_t>(instance.rows.size()) + unstoredVectors;
-    patterns.hasStorage = true;
-    patterns.hasFaultTable = true;
-    for (uint32_t row = 0; row < instance.rows.size(); ++row) {
-        storeTableRow(patterns.faultTable, row, instance.rows[row]);
-    }
-    patterns.faultSummary.symbols = instance.summary;
-    return patterns;
+    return patternSetOf(instance.rows, instance.summary, unstoredVectors);
 }
 
 // The reference's table: every vector's row, all nodeCount symbols.

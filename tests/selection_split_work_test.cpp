@@ -62,18 +62,6 @@ Table randomTable(Random& random, uint32_t maxVectors, uint32_t maxNodes, uint32
     return table;
 }
 
-PatternSet toPatternSet(const Table& table) {
-    PatternSet patterns;
-    patterns.vectorCount = static_cast<uint32_t>(table.rows.size());
-    patterns.hasStorage = true;
-    patterns.hasFaultTable = true;
-    for (uint32_t row = 0; row < table.rows.size(); ++row) {
-        storeTableRow(patterns.faultTable, row, table.rows[row]);
-    }
-    patterns.faultSummary.symbols = table.summary;
-    return patterns;
-}
-
 BaselineSelection runReference(const SelectionOptions& options, const Table& table) {
     std::vector<std::string> rows = table.rows;
     for (std::string& row : rows) {
@@ -114,7 +102,7 @@ protected:
         Random random(seed);
         for (int index = 0; index < tables; ++index) {
             Table table = randomTable(random, maxVectors, maxNodes);
-            PatternSet patterns = toPatternSet(table);
+            PatternSet patterns = patternSetOf(table.rows, table.summary);
             for (const SelectionOptions& options : allOptions()) {
                 BaselineSelection reference = runReference(options, table);
                 for (BitKernelTier tier : {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
@@ -161,7 +149,7 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
     for (uint32_t node = 0; node < table.nodeCount; ++node) {
         table.summary += node == 0 || node % 3 != 1 ? '0' : '1';
     }
-    PatternSet patterns = toPatternSet(table);
+    PatternSet patterns = patternSetOf(table.rows, table.summary);
     for (const SelectionOptions& options : allOptions()) {
         BaselineSelection reference = runReference(options, table);
         for (const SelectionWork& work : {OneThread, SplitEverything}) {
@@ -178,7 +166,7 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
 TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
     Random random(23);
     Table table = randomTable(random, 400, 3000, 300, 2000);
-    PatternSet patterns = toPatternSet(table);
+    PatternSet patterns = patternSetOf(table.rows, table.summary);
     for (const SelectionOptions& options : allOptions()) {
         SelectionState single = runSelectionWith(options, patterns, OneThread);
         SelectionState chosen = runSelectionWith(options, patterns, defaultSelectionWork());

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "baseline_selection.h"
+#include "patterns/pattern_set.h"
 #include "select/selection_state.h"
 
 using Random = std::mt19937_64;
@@ -16,6 +18,36 @@ using Random = std::mt19937_64;
 // 0 to bound - 1; 0 when bound is 0.
 inline uint32_t below(Random& random, uint32_t bound) {
     return bound == 0 ? 0 : static_cast<uint32_t>(random() % bound);
+}
+
+// A read patterns file with these TABLE rows (symbols '0', '1', 'X', 'x')
+// and this FAULTS line, and `unstoredVectors` vectors more without a row.
+inline PatternSet patternSetOf(const std::vector<std::string>& rows, const std::string& summary,
+                               uint32_t unstoredVectors = 0) {
+    PatternSet patterns;
+    patterns.vectorCount = static_cast<uint32_t>(rows.size()) + unstoredVectors;
+    patterns.vectorsHeaderSeen = true;
+    patterns.hasFaultTable = !rows.empty();
+    for (uint32_t row = 0; row < rows.size(); ++row) {
+        storeTableRow(patterns.faultTable, row, rows[row]);
+    }
+    patterns.faultSummary.symbols = summary;
+    return patterns;
+}
+
+// The FAULTS line that marks what the rows detect, over `nodeCount` nodes.
+inline std::string summaryOfRows(const std::vector<std::string>& rows, uint32_t nodeCount) {
+    std::string summary;
+    for (uint32_t node = 0; node < nodeCount; ++node) {
+        bool fault0 = false;
+        bool fault1 = false;
+        for (const std::string& row : rows) {
+            fault0 = fault0 || (node < row.size() && row[node] == '0');
+            fault1 = fault1 || (node < row.size() && row[node] == '1');
+        }
+        summary += fault0 && fault1 ? '&' : fault0 ? '0' : fault1 ? '1' : 'X';
+    }
+    return summary;
 }
 
 // Every state, counter and pick, and the counts and flags of every node

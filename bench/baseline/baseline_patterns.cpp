@@ -48,7 +48,7 @@ void createStorage(BaselineReader& reader, uint32_t count) {
     BaselinePatternSet& patterns = *reader.patterns;
     const SsbddModel& model = *reader.model;
     patterns.vectorCount = count;
-    patterns.hasStorage = true;
+    patterns.vectorsHeaderSeen = true;
     patterns.hasFaultTable = false;  // the table it replaces goes with it
     patterns.vectors.assign(count, std::vector<uint8_t>(model.variableCount, Unspecified));
     patterns.faultTable.assign(count, std::string(model.nodeCount, 'X'));
@@ -114,14 +114,14 @@ void readSymbolRun(BaselineReader& reader, std::string& row, const char* symbols
 }
 
 void requireStorage(const BaselineReader& reader) {
-    if (!reader.patterns->hasStorage) {
+    if (!reader.patterns->vectorsHeaderSeen) {
         fatalError("VECTORS header expected", reader.lineNumber);
     }
 }
 
 void readRows(BaselineReader& reader, bool table) {
     BaselinePatternSet& patterns = *reader.patterns;
-    if (patterns.hasStorage && patterns.vectorCount == 0) {
+    if (patterns.vectorsHeaderSeen && patterns.vectorCount == 0) {
         return;
     }
     int ch;

@@ -11,7 +11,7 @@
 
 struct BaselinePatternSet {
     uint32_t vectorCount = 0;
-    bool hasStorage = false;
+    bool vectorsHeaderSeen = false;
     bool hasFaultTable = false;
     std::vector<std::vector<uint8_t>> vectors;  // variableCount bytes each; 120 where unset
     std::vector<std::string> faultTable;        // nodeCount symbols per row; 'X' where unset

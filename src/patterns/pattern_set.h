@@ -68,7 +68,7 @@ struct FaultSummary {
 
 struct PatternSet {
     uint32_t vectorCount = 0;   // the count of the last VECTORS header; 0 before any
-    bool hasStorage = false;    // a VECTORS header has been read
+    bool vectorsHeaderSeen = false;  // a VECTORS header has been read: the tables have storage
     bool hasFaultTable = false; // a TABLE row has been read since the last VECTORS header
     // Input values of the vectors whose PATTERNS rows were read, `inputWidth`
     // (the model's input count) per vector, vector i at i * inputWidth; each

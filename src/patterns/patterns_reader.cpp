@@ -84,7 +84,7 @@ HeaderCount parseHeaderCount(const char* text, const char* end) {
 void createStorage(PatternsReader& reader, uint32_t count) {
     PatternSet& patterns = reader.patterns;
     patterns.vectorCount = count;
-    patterns.hasStorage = true;
+    patterns.vectorsHeaderSeen = true;
     patterns.hasFaultTable = false;
     patterns.inputValues = std::vector<uint8_t>();
     patterns.constantsSet = std::vector<uint8_t>();
@@ -94,7 +94,7 @@ void createStorage(PatternsReader& reader, uint32_t count) {
 }
 
 void requireStorage(const PatternsReader& reader) {
-    if (!reader.patterns.hasStorage) {
+    if (!reader.patterns.vectorsHeaderSeen) {
         fatalError("VECTORS header expected", currentLine(reader));
     }
 }
@@ -103,7 +103,7 @@ void requireStorage(const PatternsReader& reader) {
 // that begin with white space skipped.
 void readSectionRows(PatternsReader& reader, HeaderAction action) {
     PatternSet& patterns = reader.patterns;
-    if (patterns.hasStorage && patterns.vectorCount == 0) {
+    if (patterns.vectorsHeaderSeen && patterns.vectorCount == 0) {
         return;
     }
     while (hasByte(reader.input)) {
