@@ -127,13 +127,13 @@ TEST(PatternsBlocks, ErrorsKeepTheirLineAtEveryBlockSize) {
     const int faultsHeader = lineOf(text, ".FAULTS");
 
     std::string badSymbol = withLine(text, patternsHeader + 1, "0101010101X101010101");
-    expectSameAtEveryBlockSize(badSymbol, errorAt(patternsHeader + 1, "Unknown symbol in patterns file"));
+    expectSameAtEveryBlockSize(badSymbol, readFailedAt(patternsHeader + 1, "Unknown symbol in patterns file"));
 
     std::string longRow = withLine(text, tableHeader + 1, std::string(Nodes, 'X') + "1");
-    expectSameAtEveryBlockSize(longRow, errorAt(tableHeader + 1, "Line of table too long"));
+    expectSameAtEveryBlockSize(longRow, readFailedAt(tableHeader + 1, "Line of table too long"));
 
     std::string longSummary = withLine(text, faultsHeader + 1, std::string(Nodes + 1, '&'));
-    expectSameAtEveryBlockSize(longSummary, errorAt(faultsHeader + 1, "FAULTS section too long"));
+    expectSameAtEveryBlockSize(longSummary, readFailedAt(faultsHeader + 1, "FAULTS section too long"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "baseline_patterns.h"
 #include "base/fatal_error.h"
 #include "patterns/pattern_set.h"
+#include "support/design_run.h"
 #include "support/tool_run.h"
 #include "support/stdout_capture.h"
 
@@ -152,6 +153,5 @@ inline ReadOutcome readBaseline(const fs::path& file, const SsbddModel& model,
     return outcome;
 }
 
-inline std::string errorAt(int line, const std::string& message) {
-    return "error:\nError at line " + std::to_string(line) + ": " + message + "!\n";
-}
+// A read's result when it fails with `message` at `line`.
+inline std::string readFailedAt(int line, const std::string& message) { return "error:" + errorAt(line, message); }
