@@ -6,6 +6,7 @@
 #include <chrono>
 #include <iostream>
 #include <random>
+#include <utility>
 
 #include "support/tool_run.h"
 
@@ -122,15 +123,13 @@ TEST(WriteKilled, LeavesTheOldFileOrTheCompleteNewOne) {
     RecordProperty("leftTemporary", tally.leftTemporary);
 }
 
+// With SIGXFSZ ignored as by a shell's ulimit, and with its default action,
+// which would kill the process in the middle of the write.
 TEST(WriteStoppedByFileSizeLimit, LeavesTheOldFileAtEveryLimit) {
     const std::string model = killModel();
     const std::string old = killPatterns();
     const std::string compacted = expectedCompacted();
-    // Around the writer's 1 MiB buffer, and up to one byte short of the file.
-    const unsigned long limits[] = {4096, (1UL << 20) - 1, 1UL << 20, (1UL << 20) + 1, 5UL << 20,
-                                    compacted.size() - 1};
-    for (unsigned long limit : limits) {
-        SCOPED_TRACE("limit " + std::to_string(limit));
+    auto runUnder = [&](unsigned long limit, bool ignoreSignal) {
         ScratchDir dir;
         writeFile(dir / "design.agm", model);
         writeFile(dir / "design.tst", old);
@@ -138,23 +137,26 @@ TEST(WriteStoppedByFileSizeLimit, LeavesTheOldFileAtEveryLimit) {
         request.workDir = dir.path();
         request.args = {"design"};
         request.fileSizeLimit = limit;
+        request.ignoreFileSizeSignal = ignoreSignal;
         BinaryResult result = runBinary(request);
-        EXPECT_EQ(result.status, 14);
-        EXPECT_EQ(result.err, "\nError: design.tst : Can't write file!\n");
-        std::map<std::string, std::string> files = directoryFiles(dir.path());
-        EXPECT_EQ(files.size(), 2u) << "the temporary file is removed";
-        EXPECT_EQ(files["design.tst"], old);
+        return std::make_pair(result, directoryFiles(dir.path()));
+    };
+    // Around the writer's 1 MiB buffer, and up to one byte short of the file.
+    const unsigned long limits[] = {4096, (1UL << 20) - 1, 1UL << 20, (1UL << 20) + 1, 5UL << 20,
+                                    compacted.size() - 1};
+    for (bool ignoreSignal : {true, false}) {
+        for (unsigned long limit : limits) {
+            SCOPED_TRACE("limit " + std::to_string(limit) + (ignoreSignal ? ", SIGXFSZ ignored" : ""));
+            auto [result, files] = runUnder(limit, ignoreSignal);
+            EXPECT_EQ(result.status, 14);
+            EXPECT_EQ(result.err, "\nError: design.tst : Can't write file!\n");
+            EXPECT_EQ(files.size(), 2u) << "the temporary file is removed";
+            EXPECT_EQ(files["design.tst"], old);
+        }
+        auto [result, files] = runUnder(compacted.size(), ignoreSignal);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(files["design.tst"], compacted);
     }
-    ScratchDir dir;
-    writeFile(dir / "design.agm", model);
-    writeFile(dir / "design.tst", old);
-    RunRequest request;
-    request.workDir = dir.path();
-    request.args = {"design"};
-    request.fileSizeLimit = compacted.size();
-    BinaryResult result = runBinary(request);
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(readFile(dir / "design.tst"), compacted);
 }
 
 }  // namespace
