@@ -192,31 +192,27 @@ void handleModelLine(ModelParse& parse, std::string_view line) {
     if (!line.empty() && line[0] == ';') {
         return;
     }
-    switch (parse.state) {
-    case AwaitStat:
-        if (startsWith(line, "STAT#")) {
-            readStatLine(parse, line);
-        }
-        break;
-    case AwaitMode:
-        if (startsWith(line, "MODE#")) {
-            readModeLine(parse, line);
-        }
-        break;
-    case AwaitVar:
-        if (startsWith(line, "VAR#")) {
-            readVarLine(parse, line);
-        }
-        break;
-    case AwaitGraph:
-        if (startsWith(line, "GRP#")) {
-            readGraphLine(parse, line);
-        }
-        break;
-    case ReadNodes:
+    if (parse.state == ReadNodes) {
         if (line.find(':') != std::string_view::npos) {
             readNodeLine(parse, line);
         }
-        break;
+        return;
+    }
+    // The keyword each state waits for, in the order of the states; other
+    // lines are skipped.
+    struct KeywordRule {
+        std::string_view keyword;
+        void (*read)(ModelParse&, std::string_view);
+    };
+    static constexpr KeywordRule Rules[] = {
+        {"STAT#", readStatLine},
+        {"MODE#", readModeLine},
+        {"VAR#", readVarLine},
+        {"GRP#", readGraphLine},
+    };
+    static_assert(AwaitStat == 0 && AwaitMode == 1 && AwaitVar == 2 && AwaitGraph == 3);
+    const KeywordRule& rule = Rules[parse.state];
+    if (startsWith(line, rule.keyword)) {
+        rule.read(parse, line);
     }
 }

@@ -24,13 +24,13 @@ struct SelectionState {
     // How many chosen vectors detect fault 0 / fault 1 of each node.
     std::vector<int32_t> count0;
     std::vector<int32_t> count1;
-    uint32_t coveredCount = 0;
-    uint32_t detectableTotal = 0;
-    uint32_t coverLimit = 0;
-    uint32_t chosenCount = 0;
-    uint32_t discardedCount = 0;
-    uint32_t cycleCount = 0;
-    std::vector<uint32_t> greedyPicks;
+    uint32_t coveredCount = 0;     // faults whose covered flag is set
+    uint32_t detectableTotal = 0;  // faults the summary marks detectable
+    uint32_t coverLimit = 0;       // with "-fault_cover": the covered count to pass
+    uint32_t chosenCount = 0;      // vectors in state Selected
+    uint32_t discardedCount = 0;   // vectors in state Discarded
+    uint32_t cycleCount = 0;       // greedy steps taken
+    std::vector<uint32_t> greedyPicks;  // the vectors the greedy phase chose, in the order chosen
 };
 
 // The whole selection: totals, seeding, greedy completion, elimination.
