@@ -4,6 +4,7 @@
 #include "base/fatal_error.h"
 #include "driver/file_names.h"
 #include "driver/options.h"
+#include "support/tool_run.h"
 
 namespace {
 
@@ -49,6 +50,37 @@ TEST(OptionScan, LaterOccurrenceWins) {
     RunOptions options = parse({"-extension", "a", "-extension", "b", "adder"});
     EXPECT_EQ(options.patternsExtension, "b");
     EXPECT_EQ(options.designName, "adder");
+}
+
+// Help and the version are answered wherever they stand and whatever else
+// the line holds, a count the usage rejects too; a path that only ends in
+// the option's name is a design.
+TEST(OptionScan, HelpAndVersionAnywhere) {
+    for (const char* help : {"--help", "-help", "-h"}) {
+        EXPECT_TRUE(parse({help}).showHelp) << help;
+        EXPECT_TRUE(parse({"-extension", help, "adder"}).showHelp) << help;
+        EXPECT_TRUE(parse({"a", "b", "c", "d", "e", "f", "g", help}).showHelp) << help;
+    }
+    EXPECT_TRUE(parse({"--version"}).showVersion);
+    EXPECT_TRUE(parse({"-minimize", "--version", "adder"}).showVersion);
+    RunOptions design = parse({"./--help"});
+    EXPECT_FALSE(design.showHelp || design.showVersion);
+    EXPECT_EQ(design.designName, "./--help");
+    EXPECT_EQ(parse({"-report", "out/r", "adder"}).reportPrefix, "out/r");
+    EXPECT_EQ(parseError({"adder", "-report"}), "\nError: Missing value for option -report!\n");
+}
+
+// The version the build sets, on standard output and in the manual page.
+TEST(OptionScan, VersionIsTheBuildsOwn) {
+    ScratchDir dir;
+    RunRequest request;
+    request.workDir = dir.path();
+    request.args = {"--version"};
+    BinaryResult result = runBinary(request);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, std::string("tvcompact ") + TVCOMPACT_PROJECT_VERSION + "\n");
+    std::string manual = readFile(fs::path(TVCOMPACT_SOURCE_DIR) / "doc" / "tvcompact.1");
+    EXPECT_NE(manual.find(std::string("\"tvcompact ") + TVCOMPACT_PROJECT_VERSION + "\""), std::string::npos);
 }
 
 TEST(OptionScan, ComparesWholeNamesCaseSensitively) {

@@ -2,9 +2,13 @@
 // compacted file against the original fault table with a checker of its own:
 // the written vectors, mapped back to their rows, must cover what the whole
 // set covers (or pass the coverage limit), the counts must agree, and no
-// written vector may be redundant, except the widest seed vector.
+// written vector may be redundant, except the widest seed vector. The run's
+// report is checked against the same reading of the table, and its plot by
+// an XML parser.
+#include <expat.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <regex>
 #include <set>
@@ -14,6 +18,153 @@
 #include "support/tool_run.h"
 
 namespace {
+
+// The records of an RFC 4180 text: quoted fields, doubled quotes, CRLF ends.
+std::vector<std::vector<std::string>> csvRecords(const std::string& text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        std::string& field = records.back().back();
+        if (quoted) {
+            if (ch == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (ch == '"') {
+                quoted = false;
+            } else {
+                field += ch;
+            }
+        } else if (ch == '"') {
+            quoted = true;
+        } else if (ch == ',') {
+            records.back().emplace_back();
+        } else if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            field += ch;
+        }
+    }
+    EXPECT_TRUE(records.back().size() == 1 && records.back()[0].empty()) << "the last line must end in CRLF";
+    records.pop_back();
+    return records;
+}
+
+// The plot-area frame and the points of each polyline, by id.
+struct PlotShapes {
+    double top = 0, height = 0;
+    std::map<std::string, std::vector<std::pair<double, double>>> curves;
+};
+
+PlotShapes parsePlot(const std::string& svg) {
+    PlotShapes shapes;
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_SetUserData(parser, &shapes);
+    XML_SetStartElementHandler(parser, [](void* data, const XML_Char* name, const XML_Char** attributes) {
+        auto& plot = *static_cast<PlotShapes*>(data);
+        std::map<std::string, std::string> a;
+        for (int i = 0; attributes[i] != nullptr; i += 2) {
+            a[attributes[i]] = attributes[i + 1];
+        }
+        if (std::string(name) == "rect" && a["id"] == "plot-area") {
+            plot.top = std::stod(a["y"]);
+            plot.height = std::stod(a["height"]);
+        } else if (std::string(name) == "polyline") {
+            std::istringstream points(a["points"]);
+            auto& curve = plot.curves[a["id"]];
+            for (std::string point; points >> point;) {
+                size_t comma = point.find(',');
+                curve.push_back({std::stod(point.substr(0, comma)), std::stod(point.substr(comma + 1))});
+            }
+        }
+    });
+    EXPECT_EQ(XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1), XML_STATUS_OK)
+        << XML_ErrorString(XML_GetErrorCode(parser)) << " at line " << XML_GetCurrentLineNumber(parser);
+    XML_ParserFree(parser);
+    return shapes;
+}
+
+// The report against the original table: each fault's counts, first chosen
+// vector and status, each chosen vector's index and unique faults, and the
+// plot's two curves ending at the input's and the chosen set's coverage.
+void checkReport(const fs::path& work, const OriginalDesign& original, const std::vector<size_t>& picked) {
+    std::vector<std::vector<std::string>> vectors = csvRecords(readFile(work / "r.vectors.csv"));
+    ASSERT_EQ(vectors.size(), picked.size() + 1);
+    std::map<size_t, int> chosenDetectors;
+    for (size_t vector : picked) {
+        for (size_t fault : faultsOf(original.table[vector])) {
+            ++chosenDetectors[fault];
+        }
+    }
+    std::set<uint32_t> applyPlaces;
+    for (size_t k = 0; k < picked.size(); ++k) {
+        const std::vector<std::string>& line = vectors[k + 1];
+        ASSERT_EQ(line.size(), 8u);
+        EXPECT_EQ(line[0], std::to_string(k));
+        EXPECT_EQ(line[1], std::to_string(picked[k])) << "the index of the written row in the input";
+        std::set<size_t> faults = faultsOf(original.table[picked[k]]);
+        size_t unique = 0;
+        for (size_t fault : faults) {
+            unique += chosenDetectors[fault] == 1 ? 1 : 0;
+        }
+        EXPECT_EQ(line[2], std::to_string(faults.size()));
+        EXPECT_EQ(line[3], std::to_string(unique));
+        applyPlaces.insert(static_cast<uint32_t>(std::stoul(line[5])));
+    }
+    EXPECT_EQ(applyPlaces.size(), picked.size());
+    EXPECT_TRUE(picked.empty() || (*applyPlaces.begin() == 1 && *applyPlaces.rbegin() == picked.size()));
+
+    std::map<size_t, size_t> inputDetectors;
+    for (const std::string& row : original.table) {
+        for (size_t fault : faultsOf(row)) {
+            ++inputDetectors[fault];
+        }
+    }
+    std::map<size_t, size_t> firstChosen;
+    for (size_t vector : picked) {
+        for (size_t fault : faultsOf(original.table[vector])) {
+            firstChosen.emplace(fault, vector);  // picked is in file order
+        }
+    }
+    std::vector<std::vector<std::string>> faults = csvRecords(readFile(work / "r.faults.csv"));
+    ASSERT_EQ(faults.size(), 2 * original.summary.size() + 1);
+    uint32_t detectable = 0, inputCovered = 0, chosenCovered = 0;
+    for (size_t fault = 0; fault < 2 * original.summary.size(); ++fault) {
+        const std::vector<std::string>& line = faults[fault + 1];
+        ASSERT_EQ(line.size(), 9u);
+        size_t inputs = inputDetectors.count(fault) != 0 ? inputDetectors[fault] : 0;
+        size_t first = firstChosen.count(fault) != 0 ? firstChosen[fault] : SIZE_MAX;
+        char symbol = original.summary[fault / 2];
+        bool marked = symbol == '&' || symbol == "01"[fault % 2];
+        int chosen = chosenDetectors.count(fault) != 0 ? chosenDetectors[fault] : 0;
+        const char* status = chosen > 0 ? "covered" : inputs > 0 ? "dropped" : marked ? "undetected" : "undetectable";
+        EXPECT_EQ(line[0], std::to_string(fault / 2));
+        EXPECT_EQ(line[3], std::to_string(fault % 2));
+        EXPECT_EQ(line[4], marked ? "detectable" : "undetectable");
+        EXPECT_EQ(line[5], std::to_string(inputs)) << "fault " << fault;
+        EXPECT_EQ(line[6], std::to_string(chosen)) << "fault " << fault;
+        EXPECT_EQ(line[7], first == SIZE_MAX ? "" : std::to_string(first)) << "fault " << fault;
+        EXPECT_EQ(line[8], status) << "fault " << fault;
+        detectable += marked ? 1 : 0;
+        inputCovered += marked && inputs > 0 ? 1 : 0;
+        chosenCovered += marked && chosen > 0 ? 1 : 0;
+    }
+
+    PlotShapes plot = parsePlot(readFile(work / "r.coverage.svg"));
+    ASSERT_GT(plot.height, 0.0) << "no plot area";
+    auto heightOf = [&](uint32_t covered) { return plot.top + plot.height * (1.0 - double(covered) / detectable); };
+    for (const auto& [id, covered, count] : {std::tuple{"input-order", inputCovered, original.table.size()},
+                                             std::tuple{"chosen-order", chosenCovered, picked.size()}}) {
+        const auto& curve = plot.curves[id];
+        ASSERT_FALSE(curve.empty()) << id;
+        EXPECT_LE(curve.size(), std::min<size_t>(count, 2000)) << id;
+        EXPECT_NEAR(curve.back().second, heightOf(covered), 0.01) << id << " ends at its coverage";
+        for (size_t k = 1; k < curve.size(); ++k) {
+            EXPECT_TRUE(curve[k].first > curve[k - 1].first && curve[k].second <= curve[k - 1].second) << id;
+        }
+    }
+}
 
 class RealDesign : public testing::TestWithParam<DesignCase> {};
 
@@ -32,7 +183,7 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     RunRequest request;
     request.workDir = work.path();
     request.args = param.options;
-    request.args.push_back(param.design);
+    request.args.insert(request.args.end(), {"-report", "r", param.design});
     BinaryResult result = runBinary(request);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
@@ -88,6 +239,8 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     if (!limited) {
         EXPECT_EQ(detectors.size(), all.size());
     }
+
+    checkReport(work.path(), original, picked);
 
     // Only the widest seed vector may be redundant.
     bool widestSeed = std::find(param.options.begin(), param.options.end(), "-no_unique_vectors") !=

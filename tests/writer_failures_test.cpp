@@ -105,6 +105,28 @@ TEST(WriterFailuresOfARun, TargetThatIsADirectory) {
     EXPECT_TRUE(fs::is_empty(scratch / "d.tst"));
 }
 
+// Each report file that cannot be written stops the run with its name; the
+// compacted file and the report files before it are then complete.
+TEST(WriterFailuresOfARun, ReportFileThatIsADirectory) {
+    const std::string names[] = {"r.faults.csv", "r.vectors.csv", "r.coverage.svg"};
+    for (size_t failing = 0; failing < 3; ++failing) {
+        SCOPED_TRACE(names[failing]);
+        ScratchDir scratch;
+        writeFile(scratch / "d.agm", ModelFile);
+        writeFile(scratch / "d.tst", PatternsFile);
+        fs::create_directory(scratch / names[failing]);
+        BinaryResult result = runDesign(scratch.path(), {"-report", "r", "d"});
+        EXPECT_EQ(result.status, 14);
+        EXPECT_EQ(result.err, "\nError: " + names[failing] + " : Can't write file!\n");
+        EXPECT_EQ(readFile(scratch / "d.tst"), ".VECTORS 4\n\n.PATTERNS\n\n00hx\n01hx\n10hx\n11hx\n");
+        std::map<std::string, std::string> files = directoryFiles(scratch.path());
+        for (size_t k = 0; k < 3; ++k) {
+            EXPECT_EQ(files.count(names[k] + (k == failing ? "/" : "")), k <= failing ? 1u : 0u) << names[k];
+        }
+        EXPECT_EQ(files.size(), 3 + failing) << "a temporary file was left";
+    }
+}
+
 TEST(WriterFailuresOfARun, DirectoryWithoutWritePermission) {
     ScratchDir scratch;
     fs::path dir = readOnlyDirectory(scratch);

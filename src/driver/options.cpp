@@ -50,10 +50,22 @@ const char* valueAfter(int index, int argc, const char* const* argv) {
 }  // namespace
 
 RunOptions parseCommandLine(int argc, const char* const* argv) {
+    RunOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-help") == 0 ||
+            std::strcmp(argument, "-h") == 0) {
+            options.showHelp = true;
+            return options;
+        }
+        if (std::strcmp(argument, "--version") == 0) {
+            options.showVersion = true;
+            return options;
+        }
+    }
     if (argc < MinArgumentCount || argc > MaxArgumentCount) {
         fatalError(UsageText, NoLine);
     }
-    RunOptions options;
     // Every argument is examined, value arguments and the design name included.
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
@@ -69,6 +81,8 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.patternsExtension = valueAfter(i, argc, argv);
         } else if (std::strcmp(argument, "-minimize") == 0) {
             options.minimize = true;
+        } else if (std::strcmp(argument, "-report") == 0) {
+            options.reportPrefix = valueAfter(i, argc, argv);
         }
     }
     options.designName = argv[argc - 1];

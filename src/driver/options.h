@@ -11,12 +11,17 @@ struct RunOptions {
     SelectionOptions selection;
     std::optional<std::string> patternsExtension;
     bool minimize = false;  // "-minimize": improve the selection and report a lower bound
+    std::optional<std::string> reportPrefix;  // "-report PREFIX": write the fault and vector report
+    // "--help", "-help" or "-h", or "--version" anywhere: print that and stop.
+    bool showHelp = false;
+    bool showVersion = false;
     std::string designName;
 };
 
 // Checks the argument count and scans every argument for options; reports a
 // wrong count, a value option without its value and a negative percentage
-// through fatalError.
+// through fatalError. A request for help or the version is answered
+// whatever else the command line holds.
 RunOptions parseCommandLine(int argc, const char* const* argv);
 
 // The usage text shown for a wrong argument count.

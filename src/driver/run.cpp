@@ -5,16 +5,23 @@
 #include "base/fatal_error.h"
 #include "driver/console.h"
 #include "driver/file_names.h"
+#include "driver/help_text.h"
 #include "driver/options.h"
 #include "driver/statistics.h"
 #include "model/ssbdd_model.h"
 #include "output/compacted_writer.h"
+#include "output/run_report.h"
 #include "patterns/pattern_set.h"
+#include "select/choice_phases.h"
 #include "select/minimize/minimize.h"
 #include "select/selection_state.h"
 
 int runTool(int argc, const char* const* argv) {
     RunOptions options = parseCommandLine(argc, argv);
+    if (options.showHelp || options.showVersion) {
+        std::fputs(options.showHelp ? HelpText : VersionText, stdout);
+        return 0;
+    }
     RunFileNames names = buildFileNames(options);
     startTimer();
 
@@ -29,6 +36,11 @@ int runTool(int argc, const char* const* argv) {
     }
 
     SelectionState selection = runSelection(options.selection, patterns);
+    // The report tells which vectors the search put in place of the default set.
+    std::vector<uint32_t> defaultChosen;
+    if (options.minimize && options.reportPrefix) {
+        defaultChosen = chosenVectors(selection);
+    }
     uint32_t lowerBound = 0;
     if (options.minimize) {
         lowerBound = minimizeSelection(selection, patterns);
@@ -39,7 +51,17 @@ int runTool(int argc, const char* const* argv) {
     if (options.minimize) {
         std::printf("Lower bound %u vectors\n", lowerBound);
     }
-    writeCompactedPatterns(names.compactedFile, chosenVectors(selection), patterns, model);
+    std::vector<uint32_t> chosen = chosenVectors(selection);
+    writeCompactedPatterns(names.compactedFile, chosen, patterns, model);
+    if (options.reportPrefix) {
+        RunReport report;
+        report.designName = options.designName;
+        report.phases = choicePhases(chosen, selection, options.selection, defaultChosen);
+        report.chosen = std::move(chosen);
+        report.cycleCount = selection.cycleCount;
+        report.coveredCount = selection.coveredCount;
+        writeRunReport(*options.reportPrefix, report, patterns, model);
+    }
 
     selection = SelectionState{};
     reportProgress("Deleting SSBDD-model from memory");

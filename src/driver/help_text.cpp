@@ -1,0 +1,26 @@
+#include "driver/help_text.h"
+
+#ifndef TVCOMPACT_VERSION
+#error "the build defines TVCOMPACT_VERSION"
+#endif
+
+const char* const HelpText =
+    "usage: tvcompact [options] <design>\n"
+    "\n"
+    "Reads <design>.agm and the fault-simulated <design>.tst, chooses a small set\n"
+    "of the vectors that detects the same faults, prints statistics and writes\n"
+    "the chosen vectors as the new <design>.tst.\n"
+    "\n"
+    "Options:\n"
+    "  -fault_cover N       stop choosing once more than N % of the detectable faults are covered\n"
+    "  -no_unique_vectors   start from the vector that detects the most faults, not the essential ones\n"
+    "  -extension EXT       read the patterns from <design>.EXT instead of <design>.tst\n"
+    "  -minimize            search for a smaller set and print a lower bound on its size\n"
+    "  -report PREFIX       also write PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg\n"
+    "  -h, -help, --help    print this text and exit\n"
+    "  --version            print the version and exit\n"
+    "\n"
+    "Exit status: 0 after a complete run, 14 after an error (the message is on\n"
+    "standard error and the patterns file is left as it was).\n";
+
+const char* const VersionText = "tvcompact " TVCOMPACT_VERSION "\n";

@@ -1,0 +1,47 @@
+// What the run report says of each fault and each chosen vector, counted
+// from the fault table: detections by the input and by the chosen set, the
+// order that reaches coverage soonest, and the coverage curves.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+
+constexpr uint32_t NoVector = UINT32_MAX;
+
+// Fault f of node n is fault 2n + f.
+struct FaultTallies {
+    std::vector<uint32_t> inputDetections;   // input vectors that detect the fault
+    std::vector<uint32_t> chosenDetections;  // chosen vectors that detect it
+    std::vector<uint32_t> firstChosen;       // the lowest chosen vector that detects it, or NoVector
+    std::vector<uint8_t> detectable;         // 1 where the summary marks the fault detectable
+    uint32_t detectableCount = 0;
+};
+
+// Every fault of the `nodeCount` nodes, for the chosen vectors `chosen`.
+FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const std::vector<uint32_t>& chosen);
+
+// One point of a coverage curve: after `vectors` vectors, `covered`
+// detectable faults are detected.
+struct CoveragePoint {
+    uint64_t vectors = 0;
+    uint32_t covered = 0;
+};
+
+// The chosen vectors in the order a tester should apply them: each next the
+// one that adds the most detectable faults (lowest index on ties), with the
+// detectable faults covered once it is applied.
+struct ApplyOrder {
+    std::vector<uint32_t> vectors;
+    std::vector<uint32_t> coveredAfter;
+};
+ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tallies,
+                            const std::vector<uint32_t>& chosen);
+
+// Detectable faults covered after each number of vectors of the input in
+// file order, at most about `points` points: every step up to a few
+// thousand vectors, then steps growing with the count, the last vector
+// always included.
+std::vector<CoveragePoint> inputCoverageCurve(const PatternSet& patterns, const FaultTallies& tallies,
+                                              size_t points);

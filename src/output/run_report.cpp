@@ -1,0 +1,157 @@
+// The three report files: faults, vectors, coverage plot.
+#include "output/run_report.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+
+#include "base/fatal_error.h"
+#include "output/coverage_plot.h"
+#include "output/csv_field.h"
+#include "output/replacement_file.h"
+#include "output/report_tallies.h"
+
+namespace {
+
+void writeWhole(const std::string& path, const std::string& text) {
+    ReplacementFile file;
+    openReplacement(file, path);
+    appendBytes(file, text.data(), text.size());
+    commitReplacement(file);
+}
+
+std::string percentOf(uint64_t part, uint64_t whole) {
+    char text[32];
+    double percent = whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+    std::snprintf(text, sizeof text, "%.6f", percent);
+    return text;
+}
+
+std::string nameOrEmpty(const std::optional<std::string>& name) { return name ? csvField(*name) : std::string(); }
+
+// The name of the variable the node tests, empty when there is none.
+std::string testedVariable(const SsbddModel& model, uint32_t node) {
+    if (node >= model.nodes.size()) {
+        return std::string();
+    }
+    int32_t variable = model.nodes[node].variable;
+    if (variable < 0 || static_cast<size_t>(variable) >= model.variables.size()) {
+        return std::string();
+    }
+    return nameOrEmpty(model.variables[static_cast<size_t>(variable)].name);
+}
+
+const char* faultStatus(const FaultTallies& tallies, size_t fault) {
+    if (tallies.chosenDetections[fault] > 0) {
+        return "covered";
+    }
+    if (tallies.inputDetections[fault] > 0) {
+        return "dropped";
+    }
+    return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
+}
+
+std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model) {
+    std::string csv = "node,node_name,variable,fault,class,input_detections,chosen_detections,"
+                      "first_chosen_vector,status";
+    csv += CsvLineEnd;
+    for (uint32_t node = 0; node < model.nodeCount; ++node) {
+        std::string nodeName = node < model.nodeNames.size() ? nameOrEmpty(model.nodeNames[node]) : std::string();
+        std::string variable = testedVariable(model, node);
+        for (uint32_t value = 0; value < 2; ++value) {
+            size_t fault = 2 * size_t{node} + value;
+            uint32_t first = tallies.firstChosen[fault];
+            csv += std::to_string(node) + "," + nodeName + "," + variable + "," + std::to_string(value) + "," +
+                   (tallies.detectable[fault] != 0 ? "detectable" : "undetectable") + "," +
+                   std::to_string(tallies.inputDetections[fault]) + "," +
+                   std::to_string(tallies.chosenDetections[fault]) + "," +
+                   (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault);
+            csv += CsvLineEnd;
+        }
+    }
+    return csv;
+}
+
+struct VectorCounts {
+    uint32_t detected = 0;
+    uint32_t unique = 0;  // detected by no other chosen vector
+};
+
+VectorCounts countsOf(const PatternSet& patterns, const FaultTallies& tallies, uint32_t vector, uint32_t nodeCount) {
+    VectorCounts counts;
+    if (vector >= patterns.faultTable.rows.size()) {
+        return counts;
+    }
+    const FaultTableRow& row = patterns.faultTable.rows[vector];
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        for (uint32_t word = 0; word < row.words; ++word) {
+            for (uint64_t rest = row.bits[size_t{plane} * row.words + word]; rest != 0; rest &= rest - 1) {
+                uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
+                if (node < nodeCount) {
+                    ++counts.detected;
+                    counts.unique += tallies.chosenDetections[2 * node + plane] == 1 ? 1 : 0;
+                }
+            }
+        }
+    }
+    return counts;
+}
+
+std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, const FaultTallies& tallies,
+                       const ApplyOrder& order, uint32_t nodeCount) {
+    std::vector<std::pair<uint32_t, uint32_t>> byVector;  // (vector, its place in the apply order)
+    for (uint32_t place = 0; place < order.vectors.size(); ++place) {
+        byVector.push_back({order.vectors[place], place});
+    }
+    std::sort(byVector.begin(), byVector.end());
+    std::string csv = "position,input_vector,detected_faults,unique_faults,phase,apply_order,covered_after,"
+                      "coverage_after_percent";
+    csv += CsvLineEnd;
+    for (size_t position = 0; position < report.chosen.size(); ++position) {
+        uint32_t vector = report.chosen[position];
+        // The chosen vectors are in file order, as byVector is.
+        uint32_t place = byVector[position].second;
+        VectorCounts counts = countsOf(patterns, tallies, vector, nodeCount);
+        csv += std::to_string(position) + "," + std::to_string(vector) + "," + std::to_string(counts.detected) +
+               "," + std::to_string(counts.unique) + "," + choicePhaseName(report.phases[position]) + "," +
+               std::to_string(place + 1) + "," + std::to_string(order.coveredAfter[place]) + "," +
+               percentOf(order.coveredAfter[place], tallies.detectableCount);
+        csv += CsvLineEnd;
+    }
+    return csv;
+}
+
+std::string figuresLine(const RunReport& report, uint32_t nodeCount) {
+    uint64_t faults = 2 * uint64_t{nodeCount};
+    return "Used " + std::to_string(report.cycleCount) + " cycles, chose " + std::to_string(report.chosen.size()) +
+           " vectors, covered " + std::to_string(report.coveredCount) + " of " + std::to_string(faults) + " (" +
+           percentOf(report.coveredCount, faults) + " %)";
+}
+
+}  // namespace
+
+void writeRunReport(const std::string& prefix, const RunReport& report, const PatternSet& patterns,
+                    const SsbddModel& model) {
+    try {
+        FaultTallies tallies = tallyFaults(patterns, model.nodeCount, report.chosen);
+        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model));
+        ApplyOrder order = greedyApplyOrder(patterns, tallies, report.chosen);
+        writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount));
+
+        CoveragePlot plot;
+        plot.title = report.designName;
+        plot.figures = figuresLine(report, model.nodeCount);
+        plot.detectableCount = tallies.detectableCount;
+        plot.input = inputCoverageCurve(patterns, tallies, PlotPointsPerCurve);
+        plot.chosen = sampleCurve(order.coveredAfter, PlotPointsPerCurve);
+        plot.inputVectors = patterns.vectorCount;
+        plot.chosenVectors = report.chosen.size();
+        writeWhole(prefix + ".coverage.svg", coveragePlotSvg(plot));
+    } catch (const std::bad_alloc&) {
+        fatalError("Out of memory", NoLine);
+    } catch (const std::length_error&) {
+        fatalError("Out of memory", NoLine);
+    }
+}

@@ -1,0 +1,25 @@
+// "-report PREFIX": the fault report, the vector report and the coverage
+// plot of a run, each written atomically like the compacted file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/ssbdd_model.h"
+#include "patterns/pattern_set.h"
+#include "select/choice_phases.h"
+
+// What the run decided and printed, beyond the patterns and the model.
+struct RunReport {
+    std::string designName;
+    std::vector<uint32_t> chosen;      // the chosen vectors in file order
+    std::vector<ChoicePhase> phases;   // the phase that chose each of them
+    uint32_t cycleCount = 0;
+    uint32_t coveredCount = 0;         // as the "Covered" line gives it
+};
+
+// Writes PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg in
+// that order; a failure is fatal with the file's name.
+void writeRunReport(const std::string& prefix, const RunReport& report, const PatternSet& patterns,
+                    const SsbddModel& model);
