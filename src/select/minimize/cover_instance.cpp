@@ -62,7 +62,7 @@ FaultPlanes detectedOnce(const FaultTable& table, uint32_t vectorCount, const Fa
 }  // namespace
 
 CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> columnVector,
-                                std::vector<uint32_t> columnStart,
+                                std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements) {
     CoverInstance instance;
     instance.elementCount = elementCount;
@@ -71,19 +71,24 @@ CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> col
     instance.columnStart = std::move(columnStart);
     instance.columnElements = std::move(columnElements);
     // Transpose by counting; columns are visited in ascending order, so every
-    // element's list comes out ascending.
-    instance.elementStart.assign(static_cast<size_t>(elementCount) + 1, 0);
+    // element's list comes out ascending. elementStart[e + 1] starts as the
+    // offset of element e and serves as its cursor, so it ends where element
+    // e + 1 starts: no second array of offsets.
+    std::vector<CoverOffset>& start = instance.elementStart;
+    start.assign(static_cast<size_t>(elementCount) + 1, 0);
     for (uint32_t element : instance.columnElements) {
-        ++instance.elementStart[element + 1];
+        ++start[element + 1];
     }
-    for (uint32_t e = 0; e < elementCount; ++e) {
-        instance.elementStart[e + 1] += instance.elementStart[e];
+    CoverOffset total = 0;
+    for (size_t e = 1; e < start.size(); ++e) {
+        CoverOffset degree = start[e];
+        start[e] = total;
+        total += degree;
     }
     instance.elementColumns.resize(instance.columnElements.size());
-    std::vector<uint32_t> next(instance.elementStart.begin(), instance.elementStart.end() - 1);
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            instance.elementColumns[next[*e]++] = c;
+            instance.elementColumns[start[*e + 1]++] = c;
         }
     }
     return instance;
@@ -125,7 +130,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
     }
 
     std::vector<uint32_t> columnVector;
-    std::vector<uint32_t> columnStart{0};
+    std::vector<CoverOffset> columnStart{0};
     std::vector<uint32_t> columnElements;
     size_t nextFixed = 0;
     for (uint32_t v = 0; v < vectorCount; ++v) {
@@ -144,7 +149,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
         });
         if (columnElements.size() != before) {
             columnVector.push_back(v);
-            columnStart.push_back(static_cast<uint32_t>(columnElements.size()));
+            columnStart.push_back(columnElements.size());
         }
     }
     spendWork(budget, columnElements.size());

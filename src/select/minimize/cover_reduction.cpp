@@ -177,7 +177,7 @@ CoverInstance keepAlive(const Reduction& r) {
         }
     }
     std::vector<uint32_t> columnVector;
-    std::vector<uint32_t> columnStart{0};
+    std::vector<CoverOffset> columnStart{0};
     std::vector<uint32_t> columnElements;
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (!r.columnAlive[c]) {
@@ -189,7 +189,7 @@ CoverInstance keepAlive(const Reduction& r) {
             }
         }
         columnVector.push_back(instance.columnVector[c]);
-        columnStart.push_back(static_cast<uint32_t>(columnElements.size()));
+        columnStart.push_back(columnElements.size());
     }
     return makeCoverInstance(elementCount, std::move(columnVector), std::move(columnStart),
                              std::move(columnElements));
