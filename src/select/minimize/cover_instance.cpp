@@ -153,6 +153,9 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
         }
     }
     spendWork(budget, columnElements.size());
+    // The list grew by doubling: trimmed before the transpose allocates as
+    // much again.
+    columnElements.shrink_to_fit();
     cover.residual = makeCoverInstance(base.back(), std::move(columnVector), std::move(columnStart),
                                        std::move(columnElements));
     return cover;
