@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "select/selection_state.h"
 
@@ -109,7 +110,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
 
     KeptCover cover;
     FaultPlanes essential = detectedOnce(table, vectorCount, kept);
-    FaultPlanes open = kept;
+    FaultPlanes open = std::move(kept);
     {
         FaultPlanes fixedCovers = emptyPlanes(words);
         for (uint32_t v = 0; v < vectorCount; ++v) {
