@@ -51,8 +51,9 @@ inline uint32_t countAndNot(const uint64_t* a, const uint64_t* b, size_t n) {
 
 namespace bitcount {
 
-// Records `vector` at every bit of words [begin, end) that `once` lacks.
-inline void recordFirstDetections(const uint64_t* once, VectorFields first, const uint64_t* bits, size_t begin,
+// Records `vector` at every bit of words [begin, end) that `once` lacks:
+// rarely reached, and kept out of the word loops that call it.
+[[gnu::noinline]] inline void recordFirstDetections(const uint64_t* once, VectorFields first, const uint64_t* bits, size_t begin,
                                   size_t end, uint32_t vector) {
     if (first.width == 0) {
         return;
