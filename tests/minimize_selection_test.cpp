@@ -200,9 +200,9 @@ void expectSoundImprovement(const Table& table, const SelectionState& before, co
             count1 += after.state[v] == Selected && symbolAt(table, v, node) == '1' ? 1 : 0;
         }
         // The state holds flags and counts up to the widest stored row only.
-        bool held = node < after.count0.size();
-        ASSERT_EQ(held ? after.count0[node] : 0, count0) << what << ": node " << node;
-        ASSERT_EQ(held ? after.count1[node] : 0, count1) << what << ": node " << node;
+        bool held = node < 64 * after.covered0.size();
+        ASSERT_EQ(countAt(after.count0, node), static_cast<uint32_t>(count0)) << what << ": node " << node;
+        ASSERT_EQ(countAt(after.count1, node), static_cast<uint32_t>(count1)) << what << ": node " << node;
         ASSERT_EQ(held ? (after.covered0[node / 64] >> (node % 64)) & 1 : 0, uint64_t{covered[2 * node]}) << what;
         ASSERT_EQ(held ? (after.covered1[node / 64] >> (node % 64)) & 1 : 0, uint64_t{covered[2 * node + 1]})
             << what;

@@ -112,7 +112,8 @@ TEST_F(BitKernels, ByteCountsReachTwoHundredAndFiftyFiveWithoutCarryingIntoTheir
 }
 
 // Rows added one by one: `once` and `twice` saturate the number of rows that
-// set a bit, and `first` names the first of them.
+// set a bit, and `first` names the first of them in packed fields of 5 bits
+// (some across two words), leaving the fields of unset bits as they were.
 TEST_F(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
     Random random(12);
     for (BitKernelTier tier : AllTiers) {
@@ -123,9 +124,12 @@ TEST_F(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
             std::string what = tierName(tier) + " n " + std::to_string(n);
             std::vector<uint64_t> once(n, 0);
             std::vector<uint64_t> twice(n, 0);
-            std::vector<uint32_t> first(64 * n, 99999);
+            constexpr uint32_t Width = 5;
+            constexpr uint32_t Unset = (1u << Width) - 1;
+            std::vector<uint64_t> fields(vectorFieldWords(n, Width), ~uint64_t{0});
+            VectorFields first{fields.data(), Width};
             std::vector<uint32_t> seen(64 * n, 0);
-            std::vector<uint32_t> expectedFirst(64 * n, 99999);
+            std::vector<uint32_t> expectedFirst(64 * n, Unset);
             for (uint32_t row = 0; row < 30; ++row) {
                 // Sparse rows, a few dense ones, and now and then a row of
                 // only bits seen before.
@@ -140,12 +144,12 @@ TEST_F(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
                         expectedFirst[index] = row;
                     }
                 }
-                addToDetectionPlanes(once.data(), twice.data(), first.data(), bits.data(), n, row);
+                addToDetectionPlanes(once.data(), twice.data(), first, bits.data(), n, row);
             }
             for (size_t index = 0; index < 64 * n; ++index) {
                 ASSERT_EQ(bitOf(once, index), seen[index] >= 1) << what << " bit " << index;
                 ASSERT_EQ(bitOf(twice, index), seen[index] >= 2) << what << " bit " << index;
-                ASSERT_EQ(first[index], expectedFirst[index]) << what << " bit " << index;
+                ASSERT_EQ(loadVectorField(fields.data(), Width, index), expectedFirst[index]) << what << " bit " << index;
             }
         }
     }

@@ -98,10 +98,11 @@ protected:
 
     // Every supported tier, on one thread and with every pass split, gives
     // the reference's results.
-    void compareOnRandomTables(uint64_t seed, int tables, uint32_t maxVectors, uint32_t maxNodes) {
+    void compareOnRandomTables(uint64_t seed, int tables, uint32_t maxVectors, uint32_t maxNodes,
+                               uint32_t minNodes = 1) {
         Random random(seed);
         for (int index = 0; index < tables; ++index) {
-            Table table = randomTable(random, maxVectors, maxNodes);
+            Table table = randomTable(random, maxVectors, maxNodes, 1, minNodes);
             PatternSet patterns = patternSetOf(table.rows, table.summary);
             for (const SelectionOptions& options : allOptions()) {
                 BaselineSelection reference = runReference(options, table);
@@ -132,6 +133,9 @@ TEST_F(SplitSelection, SmallTablesGiveTheReferenceResults) {
 
 TEST_F(SplitSelection, WideTablesGiveTheReferenceResults) {
     compareOnRandomTables(22, 40, 120, 900);
+    // Rows of more than 2 x 32,768 nodes: the counts are taken a chunk of
+    // words at a time, on each thread's half too.
+    compareOnRandomTables(24, 2, 6, 100000, 70000);
 }
 
 // More than 255 chosen vectors detect one fault: the counts pass through the
@@ -155,10 +159,10 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
         for (const SelectionWork& work : {OneThread, SplitEverything}) {
             SelectionState selection = runSelectionWith(options, patterns, work);
             expectSameAsReference(selection, reference, table.nodeCount, describe(options));
-            EXPECT_EQ(selection.count0[0], static_cast<int32_t>(selection.chosenCount)) << describe(options);
+            EXPECT_EQ(countAt(selection.count0, 0), selection.chosenCount) << describe(options);
         }
     }
-    EXPECT_EQ(runSelectionWith(SelectionOptions{}, patterns, SplitEverything).count0[0], 700);
+    EXPECT_EQ(countAt(runSelectionWith(SelectionOptions{}, patterns, SplitEverything).count0, 0), 700u);
 }
 
 // The default work keeps small tables on one thread and splits large ones;

@@ -63,9 +63,9 @@ inline void expectSameAsReference(const SelectionState& fast, const BaselineSele
     EXPECT_EQ(fast.detectableTotal, reference.detectableTotal) << what;
     EXPECT_EQ(fast.coverLimit, reference.coverLimit) << what;
     for (uint32_t node = 0; node < nodeCount; ++node) {
-        bool inFast = node < fast.count0.size();
-        int32_t count0 = inFast ? fast.count0[node] : 0;
-        int32_t count1 = inFast ? fast.count1[node] : 0;
+        bool inFast = node < 64 * fast.covered0.size();
+        auto count0 = static_cast<int32_t>(countAt(fast.count0, node));
+        auto count1 = static_cast<int32_t>(countAt(fast.count1, node));
         int32_t covered0 = inFast ? static_cast<int32_t>((fast.covered0[node / 64] >> (node % 64)) & 1) : 0;
         int32_t covered1 = inFast ? static_cast<int32_t>((fast.covered1[node / 64] >> (node % 64)) & 1) : 0;
         if (count0 != reference.count0[node] || count1 != reference.count1[node] ||

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/bit_count.h"
+#include "select/vector_fields.h"
 
 // The number of bits set in a[i] and clear in b[i] over i < n.
 inline uint32_t countAndNot(const uint64_t* a, const uint64_t* b, size_t n) {
@@ -28,18 +29,22 @@ inline uint32_t countAndNot(const uint64_t* a, const uint64_t* b, size_t n) {
 
 namespace bitcount {
 
-// Records `vector` at every bit of words [begin, end) that `once` lacks.
-inline void recordFirstDetections(const uint64_t* once, uint32_t* first, const uint64_t* bits, size_t begin,
+// Records `vector` at every bit of words [begin, end) that `once` lacks:
+// rarely reached, and kept out of the word loops that call it.
+[[gnu::noinline]] inline void recordFirstDetections(const uint64_t* once, VectorFields first, const uint64_t* bits, size_t begin,
                                   size_t end, uint32_t vector) {
+    if (first.width == 0) {
+        return;
+    }
     for (size_t word = begin; word < end; ++word) {
         for (uint64_t fresh = bits[word] & ~once[word]; fresh != 0; fresh &= fresh - 1) {
-            first[word * 64 + static_cast<size_t>(std::countr_zero(fresh))] = vector;
+            storeVectorField(first, word * 64 + static_cast<size_t>(std::countr_zero(fresh)), vector);
         }
     }
 }
 
 // Words one at a time: the x86 variants take whole vectors instead.
-inline void addToDetectionPlanesWords(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+inline void addToDetectionPlanesWords(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
                                        size_t n, uint32_t vector) {
     for (size_t word = 0; word < n; ++word) {
         uint64_t seen = once[word];

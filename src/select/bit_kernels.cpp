@@ -110,7 +110,7 @@ void addBitsToByteCountsPortable(uint8_t* counts, const uint64_t* bits, size_t n
     }
 }
 
-void addToDetectionPlanesPortable(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+void addToDetectionPlanesPortable(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
                                   size_t n, uint32_t vector) {
     bitcount::addToDetectionPlanesWords(once, twice, first, bits, n, vector);
 }
@@ -158,7 +158,7 @@ void addBitsToByteCounts(uint8_t* counts, const uint64_t* bits, size_t n) {
     bitkernels::addBitsToByteCountsPortable(counts, bits, n);
 }
 
-void addToDetectionPlanes(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits, size_t n,
+void addToDetectionPlanes(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits, size_t n,
                           uint32_t vector) {
     switch (activeTier) {
     case BitKernelTier::Avx512:

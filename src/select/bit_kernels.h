@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "select/vector_fields.h"
+
 enum class BitKernelTier : uint32_t {
     Portable,  // plain word operations, bit counts by bytes
     Popcnt,    // the population-count instruction
@@ -37,8 +39,8 @@ void addBitsToByteCounts(uint8_t* counts, const uint64_t* bits, size_t n);
 
 // Adds one row plane to the planes of faults detected at least once and at
 // least twice; at each fault the plane detects for the first time, `first`
-// (one entry per bit) receives `vector`.
-void addToDetectionPlanes(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits, size_t n,
+// (one field per bit) receives `vector`.
+void addToDetectionPlanes(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits, size_t n,
                           uint32_t vector);
 
 // The variants, for the dispatch in bit_kernels.cpp.
@@ -47,7 +49,7 @@ namespace bitkernels {
 uint32_t countNewBitsPortable(const uint64_t* bits, const uint64_t* covered, size_t n);
 uint32_t mergeNewBitsPortable(uint64_t* covered, const uint64_t* bits, size_t n);
 void addBitsToByteCountsPortable(uint8_t* counts, const uint64_t* bits, size_t n);
-void addToDetectionPlanesPortable(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+void addToDetectionPlanesPortable(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
                                   size_t n, uint32_t vector);
 
 uint32_t countNewBitsPopcnt(const uint64_t* bits, const uint64_t* covered, size_t n);
@@ -56,13 +58,13 @@ uint32_t mergeNewBitsPopcnt(uint64_t* covered, const uint64_t* bits, size_t n);
 uint32_t countNewBitsAvx2(const uint64_t* bits, const uint64_t* covered, size_t n);
 uint32_t mergeNewBitsAvx2(uint64_t* covered, const uint64_t* bits, size_t n);
 void addBitsToByteCountsAvx2(uint8_t* counts, const uint64_t* bits, size_t n);
-void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits, size_t n,
-                              uint32_t vector);
+void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
+                              size_t n, uint32_t vector);
 
 uint32_t countNewBitsAvx512(const uint64_t* bits, const uint64_t* covered, size_t n);
 uint32_t mergeNewBitsAvx512(uint64_t* covered, const uint64_t* bits, size_t n);
 void addBitsToByteCountsAvx512(uint8_t* counts, const uint64_t* bits, size_t n);
-void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
                                 size_t n, uint32_t vector);
 
 // Whether the x86 variants were built in at all.

@@ -114,8 +114,8 @@ TARGET_AVX2 void addBitsToByteCountsAvx2(uint8_t* counts, const uint64_t* bits, 
     }
 }
 
-TARGET_AVX2 void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
-                                          size_t n, uint32_t vector) {
+TARGET_AVX2 void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, VectorFields first,
+                                          const uint64_t* bits, size_t n, uint32_t vector) {
     size_t word = 0;
     for (; word + 4 <= n; word += 4) {
         auto* onceWords = reinterpret_cast<__m256i*>(once + word);
@@ -129,8 +129,8 @@ TARGET_AVX2 void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, uint3
         }
         _mm256_storeu_si256(onceWords, _mm256_or_si256(seen, add));
     }
-    bitcount::addToDetectionPlanesWords(once + word, twice + word, first + word * 64, bits + word, n - word,
-                                         vector);
+    bitcount::addToDetectionPlanesWords(once + word, twice + word, fieldsFromWord(first, word), bits + word,
+                                         n - word, vector);
 }
 
 TARGET_AVX512 uint32_t countNewBitsAvx512(const uint64_t* bits, const uint64_t* covered, size_t n) {
@@ -177,7 +177,7 @@ TARGET_AVX512 void addBitsToByteCountsAvx512(uint8_t* counts, const uint64_t* bi
     }
 }
 
-TARGET_AVX512 void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, uint32_t* first,
+TARGET_AVX512 void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, VectorFields first,
                                               const uint64_t* bits, size_t n, uint32_t vector) {
     for (size_t word = 0; word < n; word += 8) {
         auto part = static_cast<__mmask8>(n - word >= 8 ? 0xff : (1u << (n - word)) - 1);
@@ -220,8 +220,8 @@ uint32_t mergeNewBitsAvx2(uint64_t* covered, const uint64_t* bits, size_t n) {
 void addBitsToByteCountsAvx2(uint8_t* counts, const uint64_t* bits, size_t n) {
     addBitsToByteCountsPortable(counts, bits, n);
 }
-void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits, size_t n,
-                              uint32_t vector) {
+void addToDetectionPlanesAvx2(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
+                              size_t n, uint32_t vector) {
     addToDetectionPlanesPortable(once, twice, first, bits, n, vector);
 }
 uint32_t countNewBitsAvx512(const uint64_t* bits, const uint64_t* covered, size_t n) {
@@ -233,7 +233,7 @@ uint32_t mergeNewBitsAvx512(uint64_t* covered, const uint64_t* bits, size_t n) {
 void addBitsToByteCountsAvx512(uint8_t* counts, const uint64_t* bits, size_t n) {
     addBitsToByteCountsPortable(counts, bits, n);
 }
-void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, uint32_t* first, const uint64_t* bits,
+void addToDetectionPlanesAvx512(uint64_t* once, uint64_t* twice, VectorFields first, const uint64_t* bits,
                                 size_t n, uint32_t vector) {
     addToDetectionPlanesPortable(once, twice, first, bits, n, vector);
 }

@@ -36,59 +36,68 @@ SelectionState createSelectionState(const PatternSet& patterns) {
     state.state.assign(selectionVectorCount(patterns), Candidate);
     state.covered0.assign(words, 0);
     state.covered1.assign(words, 0);
-    state.count0.assign(words * 64, 0);
-    state.count1.assign(words * 64, 0);
+    resetCounts(state.count0, words, 0);
+    resetCounts(state.count1, words, 0);
     return state;
 }
 
 namespace {
 
-void raiseCounts(const uint64_t* plane, uint32_t words, int32_t* counts) {
-    for (uint32_t word = 0; word < words; ++word) {
-        int32_t* wordCounts = counts + size_t{word} * 64;
-        for (uint64_t bits = plane[word]; bits != 0; bits &= bits - 1) {
-            ++wordCounts[std::countr_zero(bits)];
-        }
-    }
-}
-
 // Byte counts take at most this many rows before they are added to the
-// 32-bit counts.
+// 32-bit totals.
 constexpr uint32_t RowsPerByteCount = 255;
 
+// The words of nodes counted at a time: the byte counts and totals of both
+// planes (10 bytes per node) stay within the core's cache, and their memory
+// does not grow with the row.
+constexpr uint32_t ChunkWords = 512;
+
 // count0 / count1 of the nodes of words [begin, end) over the rows of
-// `chosen`, gathered a few hundred rows at a time in byte counts.
+// `chosen`, a chunk of words at a time, gathered a few hundred rows at a
+// time in byte counts.
 void countWordRange(SelectionState& state, const PatternSet& patterns, const std::vector<uint32_t>& chosen,
                     uint32_t begin, uint32_t end) {
-    size_t nodes = size_t{end - begin} * 64;
-    std::vector<uint8_t> bytes0(nodes, 0);
-    std::vector<uint8_t> bytes1(nodes, 0);
-    int32_t* counts0 = state.count0.data() + size_t{begin} * 64;
-    int32_t* counts1 = state.count1.data() + size_t{begin} * 64;
-    auto addBytes = [&] {
-        for (size_t node = 0; node < nodes; ++node) {
-            counts0[node] += bytes0[node];
-            counts1[node] += bytes1[node];
-        }
+    size_t chunkNodes = size_t{std::min(end - begin, ChunkWords)} * 64;
+    std::vector<uint8_t> bytes0(chunkNodes);
+    std::vector<uint8_t> bytes1(chunkNodes);
+    std::vector<uint32_t> totals0(chunkNodes);
+    std::vector<uint32_t> totals1(chunkNodes);
+    for (uint32_t chunk = begin; chunk < end; chunk += std::min(end - chunk, ChunkWords)) {
+        uint32_t chunkEnd = chunk + std::min(end - chunk, ChunkWords);
+        size_t nodes = size_t{chunkEnd - chunk} * 64;
         std::fill(bytes0.begin(), bytes0.end(), 0);
         std::fill(bytes1.begin(), bytes1.end(), 0);
-    };
-    uint32_t pending = 0;
-    for (uint32_t vector : chosen) {
-        FaultTableRow row = selectionRow(patterns, vector);
-        if (row.words <= begin) {
-            continue;
+        std::fill(totals0.begin(), totals0.end(), 0);
+        std::fill(totals1.begin(), totals1.end(), 0);
+        auto addBytes = [&] {
+            for (size_t node = 0; node < nodes; ++node) {
+                totals0[node] += bytes0[node];
+                totals1[node] += bytes1[node];
+            }
+            std::fill(bytes0.begin(), bytes0.end(), 0);
+            std::fill(bytes1.begin(), bytes1.end(), 0);
+        };
+        uint32_t pending = 0;
+        for (uint32_t vector : chosen) {
+            FaultTableRow row = selectionRow(patterns, vector);
+            if (row.words <= chunk) {
+                continue;
+            }
+            uint32_t words = std::min(row.words, chunkEnd) - chunk;
+            addBitsToByteCounts(bytes0.data(), row.bits + chunk, words);
+            addBitsToByteCounts(bytes1.data(), row.bits + row.words + chunk, words);
+            if (++pending == RowsPerByteCount) {
+                addBytes();
+                pending = 0;
+            }
         }
-        uint32_t words = std::min(row.words, end) - begin;
-        addBitsToByteCounts(bytes0.data(), row.bits + begin, words);
-        addBitsToByteCounts(bytes1.data(), row.bits + row.words + begin, words);
-        if (++pending == RowsPerByteCount) {
+        if (pending > 0) {
             addBytes();
-            pending = 0;
         }
-    }
-    if (pending > 0) {
-        addBytes();
+        for (uint32_t word = chunk; word < chunkEnd; ++word) {
+            storeWordCounts(state.count0, word, totals0.data() + size_t{word - chunk} * 64);
+            storeWordCounts(state.count1, word, totals1.data() + size_t{word - chunk} * 64);
+        }
     }
 }
 
@@ -97,8 +106,8 @@ void countWordRange(SelectionState& state, const PatternSet& patterns, const std
 void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
     coverVector(state, patterns, vector);
     FaultTableRow row = selectionRow(patterns, vector);
-    raiseCounts(row.bits, row.words, state.count0.data());
-    raiseCounts(row.bits + row.words, row.words, state.count1.data());
+    addToCounts(state.count0, row.bits, row.words);
+    addToCounts(state.count1, row.bits + row.words, row.words);
 }
 
 void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
@@ -108,8 +117,6 @@ void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
 }
 
 void countChosenVectors(SelectionState& state, const PatternSet& patterns, SplitWork& split) {
-    std::fill(state.count0.begin(), state.count0.end(), 0);
-    std::fill(state.count1.begin(), state.count1.end(), 0);
     std::vector<uint32_t> chosen;
     size_t words = 0;
     for (uint32_t vector = 0; vector < state.state.size(); ++vector) {
@@ -118,11 +125,15 @@ void countChosenVectors(SelectionState& state, const PatternSet& patterns, Split
             words += 2 * size_t{selectionRow(patterns, vector).words};
         }
     }
+    // No count exceeds the number of chosen rows.
+    auto width = static_cast<uint32_t>(std::bit_width(chosen.size()));
+    resetCounts(state.count0, state.covered0.size(), width);
+    resetCounts(state.count1, state.covered1.size(), width);
     if (chosen.empty()) {
         return;
     }
     // Split by nodes: each thread counts all chosen rows over its half of
-    // the words, into counts of its own.
+    // the words, into counts and slices of its own.
     splitRange(split, static_cast<uint32_t>(state.covered0.size()), words,
                [&](uint32_t begin, uint32_t end, uint32_t) { countWordRange(state, patterns, chosen, begin, end); });
 }

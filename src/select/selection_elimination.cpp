@@ -6,7 +6,6 @@
 // stays exactly when one of its faults has a count of 1, and then the counts
 // end as they were. Planes of the faults whose count is 1 answer that with
 // word operations; only a dropped pick changes counts.
-#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -22,9 +21,9 @@ struct SingleDetections {
 SingleDetections findSingleDetections(const SelectionState& state) {
     size_t words = state.covered0.size();
     SingleDetections singles{std::vector<uint64_t>(words, 0), std::vector<uint64_t>(words, 0)};
-    for (size_t node = 0; node < words * 64; ++node) {
-        singles.plane0[node / 64] |= uint64_t{state.count0[node] == 1} << (node % 64);
-        singles.plane1[node / 64] |= uint64_t{state.count1[node] == 1} << (node % 64);
+    for (size_t word = 0; word < words; ++word) {
+        singles.plane0[word] = countsOfOne(state.count0, word);
+        singles.plane1[word] = countsOfOne(state.count1, word);
     }
     return singles;
 }
@@ -39,13 +38,11 @@ bool detectsASingle(const SingleDetections& singles, const FaultTableRow& row) {
 
 // Takes the plane's detections off the counts; a count that falls to 1
 // joins the single detections.
-void lowerCounts(const uint64_t* plane, uint32_t words, int32_t* counts, std::vector<uint64_t>& singles) {
+void lowerCounts(const uint64_t* plane, uint32_t words, DetectionCounts& counts, std::vector<uint64_t>& singles) {
+    subtractFromCounts(counts, plane, words);
     for (uint32_t word = 0; word < words; ++word) {
-        for (uint64_t bits = plane[word]; bits != 0; bits &= bits - 1) {
-            int bit = std::countr_zero(bits);
-            if (--counts[size_t{word} * 64 + static_cast<size_t>(bit)] == 1) {
-                singles[word] |= uint64_t{1} << bit;
-            }
+        if (plane[word] != 0) {
+            singles[word] = countsOfOne(counts, word);
         }
     }
 }
@@ -62,8 +59,8 @@ void eliminateRedundant(SelectionState& state, const PatternSet& patterns) {
         if (detectsASingle(singles, row)) {
             continue;
         }
-        lowerCounts(row.bits, row.words, state.count0.data(), singles.plane0);
-        lowerCounts(row.bits + row.words, row.words, state.count1.data(), singles.plane1);
+        lowerCounts(row.bits, row.words, state.count0, singles.plane0);
+        lowerCounts(row.bits + row.words, row.words, state.count1, singles.plane1);
         state.state[vector] = Candidate;
         --state.chosenCount;
     }

@@ -45,16 +45,21 @@ std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& st
     auto vectors = static_cast<uint32_t>(state.state.size());
     size_t words = state.covered0.size();
     bool needReach = open.reach0.empty();
+    size_t tableWords = rowWords(patterns, 0, vectors);
+    // The second thread's planes only when the pass does split.
+    bool splits = vectors >= 2 && splitsOver(split, tableWords);
     std::vector<uint64_t> laterReach0;
     std::vector<uint64_t> laterReach1;
     if (needReach) {
         open.reach0.assign(words, 0);
         open.reach1.assign(words, 0);
-        laterReach0.assign(words, 0);
-        laterReach1.assign(words, 0);
+        if (splits) {
+            laterReach0.assign(words, 0);
+            laterReach1.assign(words, 0);
+        }
     }
     std::vector<uint32_t> gains(vectors, 0);
-    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
+    splitRange(split, vectors, tableWords, [&](uint32_t begin, uint32_t end, uint32_t part) {
         if (needReach) {
             gatherReach(patterns, begin, end, part == 0 ? open.reach0 : laterReach0,
                         part == 0 ? open.reach1 : laterReach1);
@@ -65,7 +70,7 @@ std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& st
             }
         }
     });
-    for (size_t word = 0; needReach && word < words; ++word) {
+    for (size_t word = 0; needReach && splits && word < words; ++word) {
         open.reach0[word] |= laterReach0[word];
         open.reach1[word] |= laterReach1[word];
     }

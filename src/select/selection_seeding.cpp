@@ -11,60 +11,65 @@ namespace {
 
 // How many vectors detect each fault, saturated at two, as bit planes: a
 // bit of `once` is set when at least one vector detects the fault, a bit of
-// `twice` when at least two do; `first` holds, where `once` is set, the
-// lowest vector that detects the fault. Only "exactly one" matters to the
-// seeding, and then the first vector is the only one.
+// `twice` when at least two do; the field of `first` holds, where `once` is
+// set, the lowest vector that detects the fault, in as many bits as the
+// vector count needs. Only "exactly one" matters to the seeding, and then
+// the first vector is the only one.
 struct DetectionPlanes {
+    uint32_t width;
     std::vector<uint64_t> once0;
     std::vector<uint64_t> twice0;
-    std::vector<uint32_t> first0;
+    std::vector<uint64_t> first0;
     std::vector<uint64_t> once1;
     std::vector<uint64_t> twice1;
-    std::vector<uint32_t> first1;
+    std::vector<uint64_t> first1;
 
-    explicit DetectionPlanes(size_t words)
-        : once0(words, 0), twice0(words, 0), first0(words * 64, 0), once1(words, 0), twice1(words, 0),
-          first1(words * 64, 0) {}
+    DetectionPlanes(size_t words, uint32_t vectors)
+        : width(vectorFieldWidth(vectors)), once0(words, 0), twice0(words, 0),
+          first0(vectorFieldWords(words, width), 0), once1(words, 0), twice1(words, 0), first1(first0.size(), 0) {}
 };
 
 void gatherDetections(DetectionPlanes& planes, const PatternSet& patterns, uint32_t begin, uint32_t end) {
+    VectorFields first0{planes.first0.data(), planes.width};
+    VectorFields first1{planes.first1.data(), planes.width};
     for (uint32_t vector = begin; vector < end; ++vector) {
         FaultTableRow row = selectionRow(patterns, vector);
-        addToDetectionPlanes(planes.once0.data(), planes.twice0.data(), planes.first0.data(), row.bits, row.words,
+        addToDetectionPlanes(planes.once0.data(), planes.twice0.data(), first0, row.bits, row.words, vector);
+        addToDetectionPlanes(planes.once1.data(), planes.twice1.data(), first1, row.bits + row.words, row.words,
                              vector);
-        addToDetectionPlanes(planes.once1.data(), planes.twice1.data(), planes.first1.data(), row.bits + row.words,
-                             row.words, vector);
     }
 }
 
 // Adds the planes of later vectors to those of earlier ones.
-void mergePlane(std::vector<uint64_t>& once, std::vector<uint64_t>& twice, std::vector<uint32_t>& first,
+void mergePlane(std::vector<uint64_t>& once, std::vector<uint64_t>& twice, std::vector<uint64_t>& first,
                 const std::vector<uint64_t>& laterOnce, const std::vector<uint64_t>& laterTwice,
-                const std::vector<uint32_t>& laterFirst) {
+                const std::vector<uint64_t>& laterFirst, uint32_t width) {
     for (size_t word = 0; word < once.size(); ++word) {
         for (uint64_t fresh = laterOnce[word] & ~once[word]; fresh != 0; fresh &= fresh - 1) {
             size_t node = word * 64 + static_cast<size_t>(std::countr_zero(fresh));
-            first[node] = laterFirst[node];
+            storeVectorField(VectorFields{first.data(), width}, node, loadVectorField(laterFirst.data(), width, node));
         }
         twice[word] |= laterTwice[word] | (once[word] & laterOnce[word]);
         once[word] |= laterOnce[word];
     }
 }
 
-// One pass over every row, split by vector halves over the threads.
+// One pass over every row, split by vector halves over the threads, so that
+// each thread streams whole rows. The later half has planes of its own only
+// when the pass does split.
 DetectionPlanes findDetections(const PatternSet& patterns, uint32_t vectors, SplitWork& split) {
     size_t words = patterns.faultTable.maxWords;
-    DetectionPlanes planes(words);
-    if (!splitsOver(split, rowWords(patterns, 0, vectors))) {
+    DetectionPlanes planes(words, vectors);
+    if (vectors < 2 || !splitsOver(split, rowWords(patterns, 0, vectors))) {
         gatherDetections(planes, patterns, 0, vectors);
         return planes;
     }
-    DetectionPlanes later(words);
+    DetectionPlanes later(words, vectors);
     splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
         gatherDetections(part == 0 ? planes : later, patterns, begin, end);
     });
-    mergePlane(planes.once0, planes.twice0, planes.first0, later.once0, later.twice0, later.first0);
-    mergePlane(planes.once1, planes.twice1, planes.first1, later.once1, later.twice1, later.first1);
+    mergePlane(planes.once0, planes.twice0, planes.first0, later.once0, later.twice0, later.first0, planes.width);
+    mergePlane(planes.once1, planes.twice1, planes.first1, later.once1, later.twice1, later.first1, planes.width);
     return planes;
 }
 
@@ -96,7 +101,8 @@ uint32_t takeEssentialVectors(SelectionState& state, const SelectionOptions& opt
         for (uint64_t nodes = entries.fault0[word] | entries.fault1[word]; nodes != 0; nodes &= nodes - 1) {
             int bit = std::countr_zero(nodes);
             size_t node = word * 64 + static_cast<size_t>(bit);
-            uint32_t vector = (entries.fault0[word] >> bit) & 1 ? planes.first0[node] : planes.first1[node];
+            const std::vector<uint64_t>& first = (entries.fault0[word] >> bit) & 1 ? planes.first0 : planes.first1;
+            uint32_t vector = loadVectorField(first.data(), planes.width, node);
             if (state.state[vector] == Candidate) {
                 state.state[vector] = Selected;
                 ++essentialCount;

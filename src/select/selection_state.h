@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "patterns/pattern_set.h"
+#include "select/detection_counts.h"
 #include "select/selection_options.h"
 
 // State of one vector.
@@ -21,9 +22,10 @@ struct SelectionState {
     // a chosen vector. One bit per node of the widest fault-table row.
     std::vector<uint64_t> covered0;
     std::vector<uint64_t> covered1;
-    // How many chosen vectors detect fault 0 / fault 1 of each node.
-    std::vector<int32_t> count0;
-    std::vector<int32_t> count1;
+    // How many chosen vectors detect fault 0 / fault 1 of each node; built
+    // once the greedy phase is done, all 0 before.
+    DetectionCounts count0;
+    DetectionCounts count1;
     uint32_t coveredCount = 0;     // faults whose covered flag is set
     uint32_t detectableTotal = 0;  // faults the summary marks detectable
     uint32_t coverLimit = 0;       // with "-fault_cover": the covered count to pass

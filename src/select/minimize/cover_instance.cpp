@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "select/selection_state.h"
 
@@ -62,7 +63,7 @@ FaultPlanes detectedOnce(const FaultTable& table, uint32_t vectorCount, const Fa
 }  // namespace
 
 CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> columnVector,
-                                std::vector<uint32_t> columnStart,
+                                std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements) {
     CoverInstance instance;
     instance.elementCount = elementCount;
@@ -71,19 +72,24 @@ CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> col
     instance.columnStart = std::move(columnStart);
     instance.columnElements = std::move(columnElements);
     // Transpose by counting; columns are visited in ascending order, so every
-    // element's list comes out ascending.
-    instance.elementStart.assign(static_cast<size_t>(elementCount) + 1, 0);
+    // element's list comes out ascending. elementStart[e + 1] starts as the
+    // offset of element e and serves as its cursor, so it ends where element
+    // e + 1 starts: no second array of offsets.
+    std::vector<CoverOffset>& start = instance.elementStart;
+    start.assign(static_cast<size_t>(elementCount) + 1, 0);
     for (uint32_t element : instance.columnElements) {
-        ++instance.elementStart[element + 1];
+        ++start[element + 1];
     }
-    for (uint32_t e = 0; e < elementCount; ++e) {
-        instance.elementStart[e + 1] += instance.elementStart[e];
+    CoverOffset total = 0;
+    for (size_t e = 1; e < start.size(); ++e) {
+        CoverOffset degree = start[e];
+        start[e] = total;
+        total += degree;
     }
     instance.elementColumns.resize(instance.columnElements.size());
-    std::vector<uint32_t> next(instance.elementStart.begin(), instance.elementStart.end() - 1);
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            instance.elementColumns[next[*e]++] = c;
+            instance.elementColumns[start[*e + 1]++] = c;
         }
     }
     return instance;
@@ -104,7 +110,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
 
     KeptCover cover;
     FaultPlanes essential = detectedOnce(table, vectorCount, kept);
-    FaultPlanes open = kept;
+    FaultPlanes open = std::move(kept);
     {
         FaultPlanes fixedCovers = emptyPlanes(words);
         for (uint32_t v = 0; v < vectorCount; ++v) {
@@ -125,7 +131,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
     }
 
     std::vector<uint32_t> columnVector;
-    std::vector<uint32_t> columnStart{0};
+    std::vector<CoverOffset> columnStart{0};
     std::vector<uint32_t> columnElements;
     size_t nextFixed = 0;
     for (uint32_t v = 0; v < vectorCount; ++v) {
@@ -144,10 +150,13 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
         });
         if (columnElements.size() != before) {
             columnVector.push_back(v);
-            columnStart.push_back(static_cast<uint32_t>(columnElements.size()));
+            columnStart.push_back(columnElements.size());
         }
     }
     spendWork(budget, columnElements.size());
+    // The list grew by doubling: trimmed before the transpose allocates as
+    // much again.
+    columnElements.shrink_to_fit();
     cover.residual = makeCoverInstance(base.back(), std::move(columnVector), std::move(columnStart),
                                        std::move(columnElements));
     return cover;

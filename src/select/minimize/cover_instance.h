@@ -2,11 +2,20 @@
 // elements, the vectors are the columns, every column costs one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "patterns/pattern_set.h"
 #include "select/minimize/search_budget.h"
+
+// An offset into the element lists of all columns together: the detections
+// of up to 2^32 vectors by up to 2^32 faults, far beyond 32 bits. It holds
+// any size of those lists, so it cannot wrap.
+using CoverOffset = uint64_t;
+static_assert(std::numeric_limits<CoverOffset>::max() >= std::numeric_limits<size_t>::max(),
+              "a cover offset holds every list size");
 
 // Both orientations as compressed lists. Columns are numbered in ascending
 // vector order, so the lowest column index is also the lowest vector index;
@@ -15,9 +24,9 @@ struct CoverInstance {
     uint32_t elementCount = 0;
     uint32_t columnCount = 0;
     std::vector<uint32_t> columnVector;    // the vector behind each column
-    std::vector<uint32_t> columnStart;     // columnCount + 1 offsets into columnElements
+    std::vector<CoverOffset> columnStart;  // columnCount + 1 offsets into columnElements
     std::vector<uint32_t> columnElements;  // ascending within a column
-    std::vector<uint32_t> elementStart;    // elementCount + 1 offsets into elementColumns
+    std::vector<CoverOffset> elementStart; // elementCount + 1 offsets into elementColumns
     std::vector<uint32_t> elementColumns;  // ascending within an element
 };
 
@@ -27,8 +36,9 @@ inline const uint32_t* columnBegin(const CoverInstance& instance, uint32_t colum
 inline const uint32_t* columnEnd(const CoverInstance& instance, uint32_t column) {
     return instance.columnElements.data() + instance.columnStart[column + 1];
 }
+// At most elementCount: a column lists each element once.
 inline uint32_t columnSize(const CoverInstance& instance, uint32_t column) {
-    return instance.columnStart[column + 1] - instance.columnStart[column];
+    return static_cast<uint32_t>(instance.columnStart[column + 1] - instance.columnStart[column]);
 }
 inline const uint32_t* elementBegin(const CoverInstance& instance, uint32_t element) {
     return instance.elementColumns.data() + instance.elementStart[element];
@@ -36,8 +46,9 @@ inline const uint32_t* elementBegin(const CoverInstance& instance, uint32_t elem
 inline const uint32_t* elementEnd(const CoverInstance& instance, uint32_t element) {
     return instance.elementColumns.data() + instance.elementStart[element + 1];
 }
+// At most columnCount: an element lists each column once.
 inline uint32_t elementDegree(const CoverInstance& instance, uint32_t element) {
-    return instance.elementStart[element + 1] - instance.elementStart[element];
+    return static_cast<uint32_t>(instance.elementStart[element + 1] - instance.elementStart[element]);
 }
 
 // The kept faults split into the vectors every cover must hold and the
@@ -57,7 +68,7 @@ KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& st
 // Builds the instance of `columnCount` columns from the element list of each
 // column (ascending element numbers below elementCount).
 CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> columnVector,
-                                std::vector<uint32_t> columnStart,
+                                std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements);
 
 // Removes columns whose elements another column also covers, elements whose

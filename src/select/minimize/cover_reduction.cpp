@@ -167,49 +167,65 @@ void removeDominatedElements(Reduction& r, WorkBudget& budget) {
     }
 }
 
-CoverInstance keepAlive(const Reduction& r) {
-    const CoverInstance& instance = r.instance;
-    std::vector<uint32_t> elementNumber(instance.elementCount, 0);
+// The alive columns with their alive elements, renumbered in order.
+struct AliveColumns {
     uint32_t elementCount = 0;
+    std::vector<uint32_t> columnVector;
+    std::vector<CoverOffset> columnStart{0};
+    std::vector<uint32_t> columnElements;
+};
+
+AliveColumns keepAlive(const Reduction& r) {
+    const CoverInstance& instance = r.instance;
+    AliveColumns alive;
+    std::vector<uint32_t> elementNumber(instance.elementCount, 0);
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
         if (r.elementAlive[e]) {
-            elementNumber[e] = elementCount++;
+            elementNumber[e] = alive.elementCount++;
         }
     }
-    std::vector<uint32_t> columnVector;
-    std::vector<uint32_t> columnStart{0};
-    std::vector<uint32_t> columnElements;
+    CoverOffset entries = 0;
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        entries += r.columnAlive[c] ? r.aliveSize[c] : 0;
+    }
+    alive.columnElements.reserve(entries);
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (!r.columnAlive[c]) {
             continue;
         }
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
             if (r.elementAlive[*e]) {
-                columnElements.push_back(elementNumber[*e]);
+                alive.columnElements.push_back(elementNumber[*e]);
             }
         }
-        columnVector.push_back(instance.columnVector[c]);
-        columnStart.push_back(static_cast<uint32_t>(columnElements.size()));
+        alive.columnVector.push_back(instance.columnVector[c]);
+        alive.columnStart.push_back(alive.columnElements.size());
     }
-    return makeCoverInstance(elementCount, std::move(columnVector), std::move(columnStart),
-                             std::move(columnElements));
+    return alive;
 }
 
 }  // namespace
 
 void reduceKeptCover(KeptCover& cover, WorkBudget& budget) {
-    Reduction r = startReduction(cover.residual);
-    do {
-        r.changed = false;
-        fixSoleColumns(r, budget);
-        removeDominatedColumns(r, budget);
-        fixSoleColumns(r, budget);
-        removeDominatedElements(r, budget);
-    } while (r.changed && workLeft(budget));
-    for (uint32_t column : r.newlyFixed) {
-        cover.fixedVectors.push_back(cover.residual.columnVector[column]);
+    AliveColumns alive;
+    {
+        Reduction r = startReduction(cover.residual);
+        do {
+            r.changed = false;
+            fixSoleColumns(r, budget);
+            removeDominatedColumns(r, budget);
+            fixSoleColumns(r, budget);
+            removeDominatedElements(r, budget);
+        } while (r.changed && workLeft(budget));
+        for (uint32_t column : r.newlyFixed) {
+            cover.fixedVectors.push_back(cover.residual.columnVector[column]);
+        }
+        alive = keepAlive(r);
     }
     std::sort(cover.fixedVectors.begin(), cover.fixedVectors.end());
-    CoverInstance reduced = keepAlive(r);
-    cover.residual = std::move(reduced);
+    // The reduction's arrays and the old instance go before the reduced
+    // instance is transposed.
+    cover.residual = CoverInstance{};
+    cover.residual = makeCoverInstance(alive.elementCount, std::move(alive.columnVector),
+                                       std::move(alive.columnStart), std::move(alive.columnElements));
 }

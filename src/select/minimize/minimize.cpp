@@ -7,6 +7,7 @@
 #include "base/fatal_error.h"
 #include "select/minimize/cover_instance.h"
 #include "select/minimize/cover_search.h"
+#include "select/selection_phases.h"
 
 namespace {
 
@@ -21,32 +22,21 @@ uint32_t selectedCount(const std::vector<int32_t>& state) {
 }
 
 // Rebuilds the flags and counts of the chosen vectors from their rows.
-void recountCoverage(SelectionState& selection, const FaultTable& table) {
+void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
+    const FaultTable& table = patterns.faultTable;
     selection.covered0.resize(std::max<size_t>(selection.covered0.size(), table.maxWords));
     selection.covered1.resize(std::max<size_t>(selection.covered1.size(), table.maxWords));
     std::fill(selection.covered0.begin(), selection.covered0.end(), 0);
     std::fill(selection.covered1.begin(), selection.covered1.end(), 0);
-    std::fill(selection.count0.begin(), selection.count0.end(), 0);
-    std::fill(selection.count1.begin(), selection.count1.end(), 0);
     auto rows = static_cast<uint32_t>(std::min(selection.state.size(), table.rows.size()));
     for (uint32_t v = 0; v < rows; ++v) {
         if (selection.state[v] != Selected) {
             continue;
         }
         const FaultTableRow& row = table.rows[v];
-        for (uint32_t plane = 0; plane < 2; ++plane) {
-            std::vector<uint64_t>& covered = plane == 0 ? selection.covered0 : selection.covered1;
-            std::vector<int32_t>& count = plane == 0 ? selection.count0 : selection.count1;
-            const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
-            for (uint32_t w = 0; w < row.words; ++w) {
-                covered[w] |= bits[w];
-                for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
-                    size_t node = 64 * static_cast<size_t>(w) + static_cast<size_t>(std::countr_zero(word));
-                    if (node < count.size()) {
-                        ++count[node];
-                    }
-                }
-            }
+        for (uint32_t w = 0; w < row.words; ++w) {
+            selection.covered0[w] |= row.bits[w];
+            selection.covered1[w] |= row.bits[row.words + w];
         }
     }
     uint32_t covered = 0;
@@ -57,6 +47,8 @@ void recountCoverage(SelectionState& selection, const FaultTable& table) {
         covered += static_cast<uint32_t>(std::popcount(word));
     }
     selection.coveredCount = covered;
+    SplitWork oneThread;
+    countChosenVectors(selection, patterns, oneThread);
 }
 
 uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
@@ -91,7 +83,7 @@ uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
             }
         }
         selection.chosenCount = foundCount;
-        recountCoverage(selection, table);
+        recountCoverage(selection, patterns);
     }
     return std::min(bound, selection.chosenCount);
 }
