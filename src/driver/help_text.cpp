@@ -16,6 +16,8 @@ const char* const HelpText =
     "  -no_unique_vectors   start from the vector that detects the most faults, not the essential ones\n"
     "  -extension EXT       read the patterns from <design>.EXT instead of <design>.tst\n"
     "  -minimize            search for a smaller set and print a lower bound on its size\n"
+    "  -n_detect N          detect every fault min(N, d) times, d the input vectors that detect it\n"
+    "  -max_vectors K       choose at most K vectors, detecting as many faults as K vectors can\n"
     "  -report PREFIX       also write PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg\n"
     "  -h, -help, --help    print this text and exit\n"
     "  --version            print the version and exit\n"

@@ -1,5 +1,6 @@
 #include "driver/options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -40,6 +41,51 @@ uint32_t parsePercent(const char* text) {
     return static_cast<uint32_t>(value);
 }
 
+// A count option's value: digits only, at least 1, saturated at the largest
+// 32-bit number (no file holds more vectors than that).
+uint32_t parseCount(const char* option, const char* text) {
+    uint64_t value = 0;
+    bool digits = *text != 0;
+    for (const char* at = text; *at != 0; ++at) {
+        if (*at < '0' || *at > '9') {
+            digits = false;
+            break;
+        }
+        value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(*at - '0'), UINT32_MAX);
+    }
+    if (!digits || value == 0) {
+        fatalError(std::string("Value of option ") + option + " must be a whole number from 1 up", NoLine);
+    }
+    return static_cast<uint32_t>(value);
+}
+
+// Options beyond the first set and whether each takes a value. They and
+// their values are left out of the argument count the usage limits, so that
+// they combine with every other option; the design name always counts.
+struct LaterOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr LaterOption LaterOptions[] = {
+    {"-minimize", false}, {"-report", true}, {"-n_detect", true}, {"-max_vectors", true}};
+
+int countedArguments(int argc, const char* const* argv) {
+    int counted = argc;
+    for (int i = 1; i < argc - 1; ++i) {
+        for (const LaterOption& later : LaterOptions) {
+            if (std::strcmp(argv[i], later.name) == 0) {
+                --counted;
+                if (later.takesValue && i + 1 < argc - 1) {
+                    --counted;
+                    ++i;
+                }
+                break;
+            }
+        }
+    }
+    return counted;
+}
+
 const char* valueAfter(int index, int argc, const char* const* argv) {
     if (index + 1 >= argc) {
         fatalError(std::string("Missing value for option ") + argv[index], NoLine);
@@ -63,7 +109,8 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             return options;
         }
     }
-    if (argc < MinArgumentCount || argc > MaxArgumentCount) {
+    int counted = countedArguments(argc, argv);
+    if (counted < MinArgumentCount || counted > MaxArgumentCount) {
         fatalError(UsageText, NoLine);
     }
     // Every argument is examined, value arguments and the design name included.
@@ -83,6 +130,11 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.minimize = true;
         } else if (std::strcmp(argument, "-report") == 0) {
             options.reportPrefix = valueAfter(i, argc, argv);
+        } else if (std::strcmp(argument, "-n_detect") == 0) {
+            options.selection.detections = parseCount(argument, valueAfter(i, argc, argv));
+            options.detectionsGiven = true;
+        } else if (std::strcmp(argument, "-max_vectors") == 0) {
+            options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
         }
     }
     options.designName = argv[argc - 1];

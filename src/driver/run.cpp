@@ -13,7 +13,9 @@
 #include "output/run_report.h"
 #include "patterns/pattern_set.h"
 #include "select/choice_phases.h"
+#include "select/demand_coverage.h"
 #include "select/minimize/minimize.h"
+#include "select/search_further.h"
 #include "select/selection_state.h"
 
 int runTool(int argc, const char* const* argv) {
@@ -41,15 +43,21 @@ int runTool(int argc, const char* const* argv) {
     if (options.minimize && options.reportPrefix) {
         defaultChosen = chosenVectors(selection);
     }
-    uint32_t lowerBound = 0;
+    SearchBound bound;
     if (options.minimize) {
-        lowerBound = minimizeSelection(selection, patterns);
+        bound = searchFurther(selection, options.selection, patterns);
     }
     reportTime();
     printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
                     model.nodeCount);
+    if (options.detectionsGiven) {
+        std::printf("Detected at least %u times: %u of %u faults\n", options.selection.detections,
+                    detectableDetectedAtLeast(selection, patterns, options.selection.detections),
+                    selection.detectableTotal);
+    }
     if (options.minimize) {
-        std::printf("Lower bound %u vectors\n", lowerBound);
+        std::printf(bound.upper ? "Upper bound %llu faults\n" : "Lower bound %llu vectors\n",
+                    static_cast<unsigned long long>(bound.value));
     }
     std::vector<uint32_t> chosen = chosenVectors(selection);
     writeCompactedPatterns(names.compactedFile, chosen, patterns, model);

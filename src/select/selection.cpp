@@ -2,6 +2,7 @@
 #include <new>
 
 #include "base/fatal_error.h"
+#include "select/demand_selection.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
 
@@ -23,10 +24,21 @@ SelectionState runSelectionWith(const SelectionOptions& options, const PatternSe
 
 SelectionState runSelection(const SelectionOptions& options, const PatternSet& patterns) {
     try {
-        return runSelectionWith(options, patterns, defaultSelectionWork());
+        SelectionState plain = options.detections > 1 ? runDemandSelection(options, patterns)
+                                                      : runSelectionWith(options, patterns, defaultSelectionWork());
+        if (options.vectorBudget == 0 || plain.chosenCount <= options.vectorBudget) {
+            return plain;
+        }
+        SelectionState budgeted = runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), false));
+        budgeted.budgetBinds = true;
+        return budgeted;
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     }
+}
+
+size_t tableWords(const PatternSet& patterns) {
+    return rowWords(patterns, 0, static_cast<uint32_t>(patterns.faultTable.rows.size()));
 }
 
 std::vector<uint32_t> chosenVectors(const SelectionState& state) {

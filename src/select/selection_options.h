@@ -9,4 +9,9 @@ struct SelectionOptions {
     uint32_t faultCoverPercent = 0;
     // Cleared by "-no_unique_vectors": start from the widest vector instead.
     bool seedWithEssentialVectors = true;
+    // "-n_detect N": each fault must be detected min(N, d) times, d the input
+    // vectors that detect it. 1 is the default selection.
+    uint32_t detections = 1;
+    // "-max_vectors K": choose at most K vectors; 0 when there is no budget.
+    uint32_t vectorBudget = 0;
 };

@@ -33,10 +33,16 @@ struct SelectionState {
     uint32_t discardedCount = 0;   // vectors in state Discarded
     uint32_t cycleCount = 0;       // greedy steps taken
     std::vector<uint32_t> greedyPicks;  // the vectors the greedy phase chose, in the order chosen
+    // With "-max_vectors": the selection without the budget chose more, so
+    // this one is the budget's own.
+    bool budgetBinds = false;
 };
 
 // The whole selection: totals, seeding, greedy completion, elimination.
 SelectionState runSelection(const SelectionOptions& options, const PatternSet& patterns);
+
+// Words of all the stored rows, both planes.
+size_t tableWords(const PatternSet& patterns);
 
 // The selected vectors in file order.
 std::vector<uint32_t> chosenVectors(const SelectionState& state);
