@@ -135,32 +135,44 @@ bool improveOnce(SwapSearch& search, uint64_t workLimit) {
 
 }  // namespace
 
-uint64_t budgetSwapWork(uint64_t tableWords, bool deeper) { return (deeper ? 512 : 24) * (tableWords + 1024); }
+uint64_t budgetSwapWork(uint64_t tableWords, bool deeper) { return (deeper ? 128 : 8) * (tableWords + 1024); }
 
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork) {
+namespace {
+
+constexpr uint64_t RestartWork = 8;
+
+// Greedy from `first` (when it is a vector) and swaps, within `swapWork`;
+// the work it took is added to `work`.
+SelectionState budgetSearch(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
+                            uint32_t first, uint64_t swapWork, uint64_t& work, uint64_t& demandMet) {
     SelectionState state = createSelectionState(patterns);
     state.detectableTotal = countDetectable(patterns.faultSummary);
-    FaultDemands demands = countDemands(patterns, options.detections);
     DemandCoverage coverage = startDemandCoverage(state, demands);
     const uint32_t rows = static_cast<uint32_t>(patterns.faultTable.rows.size());
-
+    auto take = [&](uint32_t vector) {
+        state.greedyPicks.push_back(vector);
+        state.state[vector] = Selected;
+        ++state.chosenCount;
+        ++state.cycleCount;
+        addDemandVector(state, coverage, demands, patterns, vector);
+    };
+    if (first < rows) {
+        take(first);
+    }
     std::priority_queue<GainEntry> queue;
     for (uint32_t vector = 0; vector < rows; ++vector) {
-        uint32_t gain = demandGain(coverage, patterns, vector);
+        uint32_t gain = state.state[vector] == Selected ? 0 : demandGain(coverage, patterns, vector);
         if (gain > 0) {
             queue.push({gain, vector});
         }
     }
+    work += tableWords(patterns);
     while (state.chosenCount < options.vectorBudget) {
         GainEntry best = takeBestGain(queue, [&](uint32_t vector) { return demandGain(coverage, patterns, vector); });
         if (best.gain == 0) {
             break;
         }
-        state.greedyPicks.push_back(best.vector);
-        state.state[best.vector] = Selected;
-        ++state.chosenCount;
-        ++state.cycleCount;
-        addDemandVector(state, coverage, demands, patterns, best.vector);
+        take(best.vector);
     }
 
     // Swaps only help while some demand is open and the budget is spent.
@@ -172,7 +184,43 @@ SelectionState runBudgetSelection(const SelectionOptions& options, const Pattern
             break;
         }
     }
+    work += search.work;
+    demandMet = coverage.demandMet;
     return state;
+}
+
+}  // namespace
+
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
+                                  uint32_t restarts) {
+    FaultDemands demands = countDemands(patterns, options.detections);
+    uint64_t work = 0;
+    uint64_t bestMet = 0;
+    SelectionState best = budgetSearch(options, patterns, demands, UINT32_MAX, swapWork, work, bestMet);
+    if (restarts == 0) {
+        return best;
+    }
+    // Restarts from each of the vectors that meet the most demand alone,
+    // widest first: the greedy cover's first pick is often what keeps it
+    // from the best.
+    const uint32_t rows = static_cast<uint32_t>(patterns.faultTable.rows.size());
+    std::vector<GainEntry> starts;
+    SelectionState empty = createSelectionState(patterns);
+    DemandCoverage none = startDemandCoverage(empty, demands);
+    for (uint32_t vector = 0; vector < rows; ++vector) {
+        starts.push_back({demandGain(none, patterns, vector), vector});
+    }
+    std::sort(starts.begin(), starts.end(), [](const GainEntry& a, const GainEntry& b) { return b < a; });
+    // All the restarts together take at most RestartWork times one search's limit.
+    for (uint32_t r = 1; r < starts.size() && r <= restarts && work < RestartWork * swapWork; ++r) {
+        uint64_t met = 0;
+        SelectionState tried = budgetSearch(options, patterns, demands, starts[r].vector, swapWork, work, met);
+        if (met > bestMet) {
+            bestMet = met;
+            best = std::move(tried);
+        }
+    }
+    return best;
 }
 
 uint64_t budgetUpperBound(const PatternSet& patterns, const FaultDemands& demands, uint32_t budget,

@@ -4,12 +4,32 @@
 #include <bit>
 
 #include "base/bit_count.h"
-#include "select/bit_count.h"
+#include "select/bit_kernels.h"
 
 namespace {
 
-uint64_t sliceAt(const DetectionCounts& counts, size_t word, uint32_t j) {
-    return j < counts.width && word < counts.words ? counts.slices[word * counts.width + j] : 0;
+// The slices of one word of counts, and how many there are (none beyond the words held).
+struct WordSlices {
+    const uint64_t* slices;
+    uint32_t width;
+};
+
+WordSlices slicesOf(const DetectionCounts& counts, size_t word) {
+    if (word >= counts.words) {
+        return {nullptr, 0};
+    }
+    return {counts.slices.data() + word * counts.width, counts.width};
+}
+
+uint64_t sliceAt(WordSlices word, uint32_t j) { return j < word.width ? word.slices[j] : 0; }
+
+// Faults with a count of at least 1.
+uint64_t anyCount(WordSlices word) {
+    uint64_t any = 0;
+    for (uint32_t j = 0; j < word.width; ++j) {
+        any |= word.slices[j];
+    }
+    return any;
 }
 
 // Both planes of the vector's row: plane p's words.
@@ -36,10 +56,10 @@ void refreshWord(SelectionState& state, DemandCoverage& coverage, const FaultDem
     uint64_t before = coverage.closed[plane][word];
     coverage.closed[plane][word] = ~open;
     // Faults without a demand are closed from the start and never count as met.
-    uint64_t hasDemand = countsAtLeast(demands.demand[plane], 1, word);
+    uint64_t hasDemand = demands.demanded[plane][word];
     coverage.metCount += countBits(~open & ~before & hasDemand);
     coverage.metCount -= countBits(open & before & hasDemand);
-    uint64_t covered = countsAtLeast(counts, 1, word);
+    uint64_t covered = anyCount(slicesOf(counts, word));
     uint64_t& flags = coveredOf(state, plane)[word];
     state.coveredCount += countBits(covered & ~flags);
     state.coveredCount -= countBits(flags & ~covered);
@@ -49,11 +69,13 @@ void refreshWord(SelectionState& state, DemandCoverage& coverage, const FaultDem
 }  // namespace
 
 uint64_t countsBelow(const DetectionCounts& a, const DetectionCounts& b, size_t word) {
+    WordSlices sa = slicesOf(a, word);
+    WordSlices sb = slicesOf(b, word);
     uint64_t below = 0;
     uint64_t equal = ~uint64_t{0};
-    for (uint32_t j = std::max(a.width, b.width); j-- > 0;) {
-        uint64_t x = sliceAt(a, word, j);
-        uint64_t y = sliceAt(b, word, j);
+    for (uint32_t j = std::max(sa.width, sb.width); j-- > 0;) {
+        uint64_t x = sliceAt(sa, j);
+        uint64_t y = sliceAt(sb, j);
         below |= equal & ~x & y;
         equal &= ~(x ^ y);
     }
@@ -66,11 +88,12 @@ uint64_t countsAtLeast(const DetectionCounts& a, uint32_t value, size_t word) {
     if (value == 0) {
         return ~uint64_t{0};
     }
-    uint32_t width = std::max<uint32_t>(a.width, static_cast<uint32_t>(std::bit_width(value)));
+    WordSlices sa = slicesOf(a, word);
+    uint32_t width = std::max<uint32_t>(sa.width, static_cast<uint32_t>(std::bit_width(value)));
     uint64_t below = 0;
     uint64_t equal = ~uint64_t{0};
     for (uint32_t j = width; j-- > 0;) {
-        uint64_t x = sliceAt(a, word, j);
+        uint64_t x = sliceAt(sa, j);
         uint64_t y = ((value >> j) & 1) != 0 ? ~uint64_t{0} : 0;
         below |= equal & ~x & y;
         equal &= ~(x ^ y);
@@ -78,16 +101,41 @@ uint64_t countsAtLeast(const DetectionCounts& a, uint32_t value, size_t word) {
     return ~below;
 }
 
+namespace {
+
+// Raises the counts at bits[0..n), each stopping at `cap`: the width of the
+// counts holds the cap, so the carries are short.
+void addUpTo(DetectionCounts& counts, const uint64_t* bits, size_t n, uint32_t cap) {
+    const uint32_t width = counts.width;
+    for (size_t word = 0; word < n; ++word) {
+        uint64_t* slices = counts.slices.data() + word * width;
+        uint64_t atCap = ~uint64_t{0};
+        for (uint32_t j = 0; j < width; ++j) {
+            atCap &= ((cap >> j) & 1) != 0 ? slices[j] : ~slices[j];
+        }
+        uint64_t carry = bits[word] & ~atCap;
+        for (uint32_t j = 0; j < width && carry != 0; ++j) {
+            uint64_t next = slices[j] & carry;
+            slices[j] ^= carry;
+            carry = next;
+        }
+    }
+}
+
+}  // namespace
+
 FaultDemands countDemands(const PatternSet& patterns, uint32_t detections) {
     FaultDemands demands;
     demands.words = patterns.faultTable.maxWords;
+    // Only whether a fault has more detecting vectors than N matters beyond N.
+    const uint32_t cap = detections == UINT32_MAX ? detections : detections + 1;
     DetectionCounts inputs[2];
     for (uint32_t plane = 0; plane < 2; ++plane) {
-        resetCounts(inputs[plane], demands.words, 0);
+        resetCounts(inputs[plane], demands.words, static_cast<uint32_t>(std::bit_width(cap)));
     }
     for (const FaultTableRow& row : patterns.faultTable.rows) {
         for (uint32_t plane = 0; plane < 2; ++plane) {
-            addToCounts(inputs[plane], planeOf(row, plane), row.words);
+            addUpTo(inputs[plane], planeOf(row, plane), row.words, cap);
         }
     }
     uint32_t largest = 0;
@@ -99,6 +147,7 @@ FaultDemands countDemands(const PatternSet& patterns, uint32_t detections) {
     for (uint32_t plane = 0; plane < 2; ++plane) {
         resetCounts(demands.demand[plane], demands.words, std::max<uint32_t>(std::bit_width(largest), 1));
         demands.needsAll[plane].assign(demands.words, 0);
+        demands.demanded[plane].assign(demands.words, 0);
         uint32_t values[64];
         for (size_t word = 0; word < demands.words; ++word) {
             for (uint32_t bit = 0; bit < 64; ++bit) {
@@ -107,6 +156,9 @@ FaultDemands countDemands(const PatternSet& patterns, uint32_t detections) {
                 demands.total += values[bit];
                 if (count >= 1 && count <= detections) {
                     demands.needsAll[plane][word] |= uint64_t{1} << bit;
+                }
+                if (count >= 1) {
+                    demands.demanded[plane][word] |= uint64_t{1} << bit;
                 }
             }
             storeWordCounts(demands.demand[plane], word, values);
@@ -122,7 +174,7 @@ DemandCoverage startDemandCoverage(SelectionState& state, const FaultDemands& de
         coveredOf(state, plane).assign(demands.words, 0);
         coverage.closed[plane].assign(demands.words, 0);
         for (size_t word = 0; word < demands.words; ++word) {
-            coverage.closed[plane][word] = ~countsAtLeast(demands.demand[plane], 1, word);
+            coverage.closed[plane][word] = ~demands.demanded[plane][word];
         }
     }
     state.coveredCount = 0;
@@ -131,8 +183,8 @@ DemandCoverage startDemandCoverage(SelectionState& state, const FaultDemands& de
 
 uint32_t demandGain(const DemandCoverage& coverage, const PatternSet& patterns, uint32_t vector) {
     FaultTableRow row = rowOf(patterns, vector);
-    return countAndNot(planeOf(row, 0), coverage.closed[0].data(), row.words) +
-           countAndNot(planeOf(row, 1), coverage.closed[1].data(), row.words);
+    return countNewBits(planeOf(row, 0), coverage.closed[0].data(), row.words) +
+           countNewBits(planeOf(row, 1), coverage.closed[1].data(), row.words);
 }
 
 void addDemandVector(SelectionState& state, DemandCoverage& coverage, const FaultDemands& demands,
@@ -144,8 +196,9 @@ void addDemandVector(SelectionState& state, DemandCoverage& coverage, const Faul
             coverage.demandMet += countBits(bits[word] & ~coverage.closed[plane][word]);
         }
         addToCounts(countsOf(state, plane), bits, row.words);
+        // A closed fault is covered and stays closed: only open ones change.
         for (size_t word = 0; word < row.words; ++word) {
-            if (bits[word] != 0) {
+            if ((bits[word] & ~coverage.closed[plane][word]) != 0) {
                 refreshWord(state, coverage, demands, plane, word);
             }
         }

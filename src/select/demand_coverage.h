@@ -20,6 +20,8 @@ struct FaultDemands {
     // Faults that no more than N input vectors detect (at least one): every
     // vector that detects one of them must be chosen.
     std::vector<uint64_t> needsAll[2];
+    // Faults that some input vector detects: those with a demand.
+    std::vector<uint64_t> demanded[2];
     uint64_t total = 0;  // the sum of the demands
 };
 

@@ -20,8 +20,11 @@ SelectionState runDemandSelection(const SelectionOptions& options, const Pattern
 // At most options.vectorBudget vectors that meet as much demand as the
 // search finds: greedy by the most open demand met (lowest index on ties),
 // then swaps of a chosen vector for an unchosen one while that meets more.
-// The swaps stop when none helps or after `swapWork` table words read.
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork);
+// The swaps stop when none helps or after `swapWork` table words read. With
+// `restarts`, the search runs again from each of that many vectors that
+// meet the most demand alone, first, and keeps the best it finds.
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
+                                  uint32_t restarts = 0);
 
 // The swaps' work for a table of `words` words of rows: a fixed share of
 // reading it, and more with "-minimize".

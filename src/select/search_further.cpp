@@ -11,6 +11,8 @@ namespace {
 
 // Subgradient steps of the budget's bound.
 constexpr uint32_t BoundIterations = 300;
+// Restarts of the budget's search from other first vectors.
+constexpr uint32_t DeeperRestarts = 256;
 
 // Over the faults: the largest and the sum of min(count, demand).
 struct DemandStanding {
@@ -37,7 +39,8 @@ SearchBound searchFurther(SelectionState& selection, const SelectionOptions& opt
     try {
         SearchBound bound;
         if (selection.budgetBinds) {
-            SelectionState deeper = runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), true));
+            SelectionState deeper =
+                runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), true), DeeperRestarts);
             deeper.budgetBinds = true;
             selection = std::move(deeper);
             FaultDemands demands = countDemands(patterns, options.detections);
