@@ -166,6 +166,40 @@ void checkReport(const fs::path& work, const OriginalDesign& original, const std
     }
 }
 
+// The written file's vectors, mapped back to their rows by their inputs:
+// the rows keep the file order.
+std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::string& written, uint32_t chosen) {
+    std::vector<std::string> lines = textLines(written);
+    EXPECT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], ".VECTORS " + std::to_string(chosen));
+    std::vector<size_t> picked;
+    size_t next = 0;
+    for (size_t k = 4; k < lines.size(); ++k) {
+        std::string inputs = lines[k].substr(0, original.inputCount);
+        while (next < original.inputs.size() && original.inputs[next] != inputs) {
+            ++next;
+        }
+        EXPECT_LT(next, original.inputs.size()) << "written row not in the original: " << lines[k];
+        picked.push_back(next++);
+    }
+    EXPECT_EQ(picked.size(), chosen);
+    return picked;
+}
+
+// The binary on a copy of the design with `options`.
+BinaryResult runOnCopy(const std::string& design, const std::vector<std::string>& options, const ScratchDir& work) {
+    const fs::path source = realDesignDir(design);
+    for (const char* extension : {".agm", ".tst"}) {
+        fs::copy_file(source / (design + extension), work / (design + extension));
+    }
+    fs::permissions(work / (design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
+    RunRequest request;
+    request.workDir = work.path();
+    request.args = options;
+    request.args.push_back(design);
+    return runBinary(request);
+}
+
 class RealDesign : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
@@ -299,3 +333,174 @@ TEST_P(RealDesign, MatchesTheBaseline) {
 
 }  // namespace
 #endif
+
+namespace {
+
+// Runs with "-n_detect" and "-max_vectors", checked against the original
+// table: every demand min(N, d) met (or the coverage limit passed), no
+// greedy vector that could go with every demand kept, a budget kept and at
+// least as much demand met as a plain greedy choice of K vectors, and the
+// printed figures.
+struct DemandCase {
+    std::string design;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const DemandCase& demandCase, std::ostream* out) {
+    PrintTo(DesignCase{demandCase.design, demandCase.options}, out);
+}
+
+uint32_t optionValue(const std::vector<std::string>& options, const std::string& name, uint32_t absent) {
+    auto found = std::find(options.begin(), options.end(), name);
+    return found == options.end() ? absent : static_cast<uint32_t>(std::stoul(*(found + 1)));
+}
+
+class RealDesignDemands : public testing::TestWithParam<DemandCase> {};
+
+TEST_P(RealDesignDemands, MeetTheDemandsWithinTheBudget) {
+    const DemandCase& param = GetParam();
+    const fs::path source = realDesignDir(param.design);
+    OriginalDesign original = readOriginal(source / (param.design + ".agm"), source / (param.design + ".tst"));
+    const uint32_t n = optionValue(param.options, "-n_detect", 1);
+    const uint32_t budget = optionValue(param.options, "-max_vectors", 0);
+    const bool limited = optionValue(param.options, "-fault_cover", 0) > 0;
+    const bool widestSeed = std::find(param.options.begin(), param.options.end(), "-no_unique_vectors") !=
+                            param.options.end();
+
+    ScratchDir work;
+    BinaryResult result = runOnCopy(param.design, param.options, work);
+    ASSERT_EQ(result.status, 0) << result.err;
+    uint32_t chosen = printedNumber(result.out, "Chose ([0-9]+) vectors\n");
+    std::vector<size_t> picked = writtenVectors(original, readFile(work / (param.design + ".tst")), chosen);
+
+    std::vector<std::set<size_t>> rowFaults;
+    std::map<size_t, uint32_t> inputs;
+    for (const std::string& row : original.table) {
+        rowFaults.push_back(faultsOf(row));
+        for (size_t fault : rowFaults.back()) {
+            ++inputs[fault];
+        }
+    }
+    std::map<size_t, uint32_t> counts;
+    for (size_t vector : picked) {
+        for (size_t fault : rowFaults[vector]) {
+            ++counts[fault];
+        }
+    }
+    const size_t covered = counts.size();
+    auto demandOf = [&](size_t fault) { return std::min(n, inputs[fault]); };
+    uint64_t met = 0;
+    uint32_t metFaults = 0, oftenDetectable = 0, detectable = 0;
+    for (const auto& [fault, detectors] : inputs) {
+        met += std::min(counts[fault], demandOf(fault));
+        metFaults += counts[fault] >= demandOf(fault) ? 1 : 0;
+        if (!budget && !limited) {
+            EXPECT_GE(counts[fault], demandOf(fault)) << "fault " << fault;
+        }
+    }
+    for (size_t fault = 0; fault < 2 * original.summary.size(); ++fault) {
+        char symbol = original.summary[fault / 2];
+        if (symbol == '&' || symbol == "01"[fault % 2]) {
+            ++detectable;
+            oftenDetectable += counts[fault] >= n ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(printedNumber(result.out, "Covered ([0-9]+) of "), covered);
+    if (std::find(param.options.begin(), param.options.end(), "-n_detect") != param.options.end()) {
+        EXPECT_EQ(printedNumber(result.out, "Detected at least [0-9]+ times: ([0-9]+) of "), oftenDetectable);
+        EXPECT_EQ(printedNumber(result.out, "Detected at least [0-9]+ times: [0-9]+ of ([0-9]+) faults\n"), detectable);
+    }
+
+    if (budget == 0) {
+        // Irredundant: dropping any kept vector (but the widest seed) loses demand.
+        for (size_t vector : picked) {
+            bool needed = false;
+            for (size_t fault : rowFaults[vector]) {
+                needed = needed || counts[fault] <= demandOf(fault);
+            }
+            EXPECT_TRUE(needed || widestSeed) << "vector " << vector << " could go";
+        }
+        if (limited) {
+            uint32_t percent = optionValue(param.options, "-fault_cover", 0);
+            EXPECT_GT(metFaults, static_cast<uint32_t>(percent * detectable / 100.0));
+        }
+        return;
+    }
+    EXPECT_LE(chosen, budget);
+    // A selection that keeps the budget by itself is the result.
+    std::vector<std::string> unbudgeted = param.options;
+    auto at = std::find(unbudgeted.begin(), unbudgeted.end(), "-max_vectors");
+    unbudgeted.erase(at, at + 2);
+    ScratchDir plainWork;
+    BinaryResult plain = runOnCopy(param.design, unbudgeted, plainWork);
+    if (printedNumber(plain.out, "Chose ([0-9]+) vectors\n") <= budget) {
+        EXPECT_EQ(readFile(work / (param.design + ".tst")), readFile(plainWork / (param.design + ".tst")));
+        EXPECT_EQ(result.out, plain.out);
+        return;
+    }
+    // A plain greedy choice of K vectors: most open demand first, lowest index on ties.
+    std::map<size_t, uint32_t> greedyCounts;
+    uint64_t greedyMet = 0;
+    std::vector<bool> taken(original.table.size(), false);
+    for (uint32_t k = 0; k < budget; ++k) {
+        uint32_t bestGain = 0;
+        size_t best = 0;
+        for (size_t vector = 0; vector < original.table.size(); ++vector) {
+            uint32_t gain = 0;
+            for (size_t fault : rowFaults[vector]) {
+                gain += !taken[vector] && greedyCounts[fault] < demandOf(fault) ? 1 : 0;
+            }
+            if (gain > bestGain) {
+                bestGain = gain;
+                best = vector;
+            }
+        }
+        if (bestGain == 0) {
+            break;
+        }
+        taken[best] = true;
+        greedyMet += bestGain;
+        for (size_t fault : rowFaults[best]) {
+            ++greedyCounts[fault];
+        }
+    }
+    EXPECT_GE(met, greedyMet) << "less demand met than the plain greedy choice";
+    if (result.out.find("Upper bound") != std::string::npos) {
+        EXPECT_GE(printedNumber(result.out, "Upper bound ([0-9]+) faults\n"), met);
+    }
+}
+
+std::vector<DemandCase> demandCases() {
+    return {
+        {"c432", {"-n_detect", "2"}},
+        {"c880", {"-n_detect", "5", "-no_unique_vectors"}},
+        {"c1908", {"-n_detect", "20", "-fault_cover", "95"}},
+        {"c432", {"-n_detect", "5", "-minimize"}},
+        {"c880", {"-max_vectors", "5"}},
+        {"c1908", {"-max_vectors", "10", "-n_detect", "2"}},
+        {"c432", {"-max_vectors", "40", "-minimize"}},
+        {"c880", {"-max_vectors", "40", "-no_unique_vectors", "-fault_cover", "90"}},
+        {"c880", {"-max_vectors", "20", "-fault_cover", "99"}},
+        {"c1908", {"-max_vectors", "10", "-n_detect", "5", "-minimize"}},
+    };
+}
+
+std::string demandCaseName(const testing::TestParamInfo<DemandCase>& info) {
+    return designCaseName(testing::TestParamInfo<DesignCase>({info.param.design, info.param.options}, info.index));
+}
+
+INSTANTIATE_TEST_SUITE_P(Benchmarks, RealDesignDemands, testing::ValuesIn(demandCases()), demandCaseName);
+
+// "-n_detect 1" chooses the default set and adds its line.
+TEST(RealDesignDemands, OneDetectionIsTheDefault) {
+    ScratchDir plainWork, oneWork;
+    BinaryResult plain = runOnCopy("c880", {}, plainWork);
+    BinaryResult one = runOnCopy("c880", {"-n_detect", "1"}, oneWork);
+    EXPECT_EQ(readFile(oneWork / "c880.tst"), readFile(plainWork / "c880.tst"));
+    std::string coveredLine = "Covered 856 of 902  (i.e. 94.900222 %)\n";
+    EXPECT_NE(plain.out.find(coveredLine), std::string::npos);
+    EXPECT_EQ(one.out, std::string(plain.out).replace(plain.out.find(coveredLine), coveredLine.size(),
+                                                       coveredLine + "Detected at least 1 times: 856 of 856 faults\n"));
+}
+
+}  // namespace

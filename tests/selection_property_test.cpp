@@ -11,6 +11,7 @@
 #include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
+#include "select/search_further.h"
 #include "select/selection_state.h"
 #include "selection_support.h"
 
@@ -337,6 +338,109 @@ TEST(SelectionCoverage, SelectedVectorsKeepTheCoverageWithoutRedundantPicks) {
                 return;
             }
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Demands and budgets on tables small enough to try every subset: the
+// selection meets every demand with no pick to spare, the budget's set
+// meets no more than the best K vectors can and its bound no less, and the
+// lower bound for the demands stays below the fewest vectors that meet them.
+struct SmallTable {
+    std::vector<std::string> rows;
+    std::vector<uint32_t> detections;  // per fault 2n + f, over the rows
+};
+
+SmallTable smallTable(Random& random, uint32_t vectors, uint32_t nodes) {
+    SmallTable table;
+    table.detections.assign(2 * nodes, 0);
+    for (uint32_t v = 0; v < vectors; ++v) {
+        std::string row;
+        for (uint32_t node = 0; node < nodes; ++node) {
+            uint32_t pick = below(random, 6);
+            row += pick == 0 ? '0' : pick == 1 ? '1' : 'X';
+            if (pick < 2) {
+                ++table.detections[2 * node + pick];
+            }
+        }
+        table.rows.push_back(row);
+    }
+    return table;
+}
+
+// The demand met by the vectors of `subset`, and the faults that fall short.
+std::pair<uint64_t, uint32_t> demandOfSubset(const SmallTable& table, uint32_t subset, uint32_t n) {
+    std::vector<uint32_t> counts(table.detections.size(), 0);
+    for (uint32_t v = 0; v < table.rows.size(); ++v) {
+        for (uint32_t node = 0; (subset >> v & 1) != 0 && node < table.rows[v].size(); ++node) {
+            char symbol = table.rows[v][node];
+            counts[2 * node + (symbol == '1' ? 1 : 0)] += symbol == '0' || symbol == '1' ? 1 : 0;
+        }
+    }
+    uint64_t met = 0;
+    uint32_t short_ = 0;
+    for (size_t fault = 0; fault < counts.size(); ++fault) {
+        uint32_t demand = std::min(n, table.detections[fault]);
+        met += std::min(counts[fault], demand);
+        short_ += counts[fault] < demand ? 1 : 0;
+    }
+    return {met, short_};
+}
+
+TEST(SelectionWithDemands, AgainstEverySubsetOfSmallTables) {
+    Random random(14);
+    for (int index = 0; index < 300; ++index) {
+        uint32_t vectors = 1 + below(random, 10);
+        uint32_t nodes = 1 + below(random, 8);
+        SmallTable table = smallTable(random, vectors, nodes);
+        PatternSet patterns = patternSetOf(table.rows, summaryOfRows(table.rows, nodes));
+        SelectionOptions options;
+        options.detections = 1 + below(random, 4);
+        std::string what = "table " + std::to_string(index) + " N " + std::to_string(options.detections);
+
+        uint32_t fewest = vectors;
+        std::vector<uint64_t> bestOfSize(vectors + 1, 0);
+        for (uint32_t subset = 0; subset < (1u << vectors); ++subset) {
+            auto [met, short_] = demandOfSubset(table, subset, options.detections);
+            uint32_t size = static_cast<uint32_t>(__builtin_popcount(subset));
+            bestOfSize[size] = std::max(bestOfSize[size], met);
+            if (short_ == 0) {
+                fewest = std::min(fewest, size);
+            }
+        }
+
+        SelectionState chosen = runSelection(options, patterns);
+        uint32_t subset = 0;
+        for (uint32_t v = 0; v < vectors; ++v) {
+            subset |= chosen.state[v] == Selected ? 1u << v : 0;
+        }
+        EXPECT_EQ(demandOfSubset(table, subset, options.detections).second, 0u) << what;
+        for (uint32_t v = 0; v < vectors; ++v) {
+            if ((subset >> v & 1) != 0 && options.detections > 1) {
+                EXPECT_GT(demandOfSubset(table, subset & ~(1u << v), options.detections).second, 0u)
+                    << what << ": vector " << v << " could go";
+            }
+        }
+        SearchBound lower = searchFurther(chosen, options, patterns);
+        EXPECT_LE(lower.value, fewest) << what;
+
+        options.vectorBudget = 1 + below(random, vectors);
+        SelectionState budgeted = runSelection(options, patterns);
+        if (!budgeted.budgetBinds) {
+            continue;
+        }
+        SearchBound upper = searchFurther(budgeted, options, patterns);
+        uint32_t kept = 0;
+        for (uint32_t v = 0; v < vectors; ++v) {
+            kept |= budgeted.state[v] == Selected ? 1u << v : 0;
+        }
+        EXPECT_LE(static_cast<uint32_t>(__builtin_popcount(kept)), options.vectorBudget) << what;
+        uint64_t best = *std::max_element(bestOfSize.begin(), bestOfSize.begin() + options.vectorBudget + 1);
+        EXPECT_LE(demandOfSubset(table, kept, options.detections).first, best) << what;
+        EXPECT_GE(upper.value, best) << what;
     }
 }
 
