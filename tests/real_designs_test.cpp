@@ -368,7 +368,9 @@ TEST_P(RealDesignDemands, MeetTheDemandsWithinTheBudget) {
                             param.options.end();
 
     ScratchDir work;
-    BinaryResult result = runOnCopy(param.design, param.options, work);
+    std::vector<std::string> options = param.options;
+    options.insert(options.end(), {"-report", "r"});
+    BinaryResult result = runOnCopy(param.design, options, work);
     ASSERT_EQ(result.status, 0) << result.err;
     uint32_t chosen = printedNumber(result.out, "Chose ([0-9]+) vectors\n");
     std::vector<size_t> picked = writtenVectors(original, readFile(work / (param.design + ".tst")), chosen);
@@ -407,6 +409,16 @@ TEST_P(RealDesignDemands, MeetTheDemandsWithinTheBudget) {
     }
     EXPECT_EQ(printedNumber(result.out, "Covered ([0-9]+) of "), covered);
     if (std::find(param.options.begin(), param.options.end(), "-n_detect") != param.options.end()) {
+        // The report gives each fault's demand and whether the chosen set meets it.
+        std::vector<std::vector<std::string>> faults = csvRecords(readFile(work / "r.faults.csv"));
+        ASSERT_EQ(faults.size(), 2 * original.summary.size() + 1);
+        EXPECT_EQ(faults[0].back(), "demand_met");
+        for (size_t fault = 0; fault + 1 < faults.size(); ++fault) {
+            ASSERT_EQ(faults[fault + 1].size(), 11u);
+            uint32_t demand = inputs.count(fault) != 0 ? demandOf(fault) : 0;
+            EXPECT_EQ(faults[fault + 1][9], std::to_string(demand)) << "fault " << fault;
+            EXPECT_EQ(faults[fault + 1][10], (counts.count(fault) != 0 ? counts[fault] : 0) >= demand ? "yes" : "no");
+        }
         EXPECT_EQ(printedNumber(result.out, "Detected at least [0-9]+ times: ([0-9]+) of "), oftenDetectable);
         EXPECT_EQ(printedNumber(result.out, "Detected at least [0-9]+ times: [0-9]+ of ([0-9]+) faults\n"), detectable);
     }

@@ -68,6 +68,7 @@ int runTool(int argc, const char* const* argv) {
         report.chosen = std::move(chosen);
         report.cycleCount = selection.cycleCount;
         report.coveredCount = selection.coveredCount;
+        report.detections = options.detectionsGiven ? options.selection.detections : 0;
         writeRunReport(*options.reportPrefix, report, patterns, model);
     }
 

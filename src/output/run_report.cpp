@@ -53,9 +53,12 @@ const char* faultStatus(const FaultTallies& tallies, size_t fault) {
     return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
 }
 
-std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model) {
+std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, uint32_t detections) {
     std::string csv = "node,node_name,variable,fault,class,input_detections,chosen_detections,"
                       "first_chosen_vector,status";
+    if (detections > 0) {
+        csv += ",demand,demand_met";
+    }
     csv += CsvLineEnd;
     for (uint32_t node = 0; node < model.nodeCount; ++node) {
         std::string nodeName = node < model.nodeNames.size() ? nameOrEmpty(model.nodeNames[node]) : std::string();
@@ -68,6 +71,12 @@ std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model) {
                    std::to_string(tallies.inputDetections[fault]) + "," +
                    std::to_string(tallies.chosenDetections[fault]) + "," +
                    (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault);
+            if (detections > 0) {
+                uint32_t demand = std::min(detections, tallies.inputDetections[fault]);
+                csv += ',';
+                csv += std::to_string(demand);
+                csv += tallies.chosenDetections[fault] >= demand ? ",yes" : ",no";
+            }
             csv += CsvLineEnd;
         }
     }
@@ -136,7 +145,7 @@ void writeRunReport(const std::string& prefix, const RunReport& report, const Pa
                     const SsbddModel& model) {
     try {
         FaultTallies tallies = tallyFaults(patterns, model.nodeCount, report.chosen);
-        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model));
+        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report.detections));
         ApplyOrder order = greedyApplyOrder(patterns, tallies, report.chosen);
         writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount));
 

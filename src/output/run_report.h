@@ -17,6 +17,8 @@ struct RunReport {
     std::vector<ChoicePhase> phases;   // the phase that chose each of them
     uint32_t cycleCount = 0;
     uint32_t coveredCount = 0;         // as the "Covered" line gives it
+    // With "-n_detect N": N, and the faults file gives each fault's demand.
+    uint32_t detections = 0;
 };
 
 // Writes PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg in
