@@ -48,17 +48,9 @@ struct RunOutput {
     std::string written;
 };
 
-RunOutput runOn(const std::string& design, std::vector<std::string> args) {
-    const fs::path source = realDesignDir(design);
+RunOutput runOn(const std::string& design, const std::vector<std::string>& args) {
     ScratchDir work;
-    fs::copy_file(source / (design + ".agm"), work / (design + ".agm"));
-    fs::copy_file(source / (design + ".tst"), work / (design + ".tst"));
-    fs::permissions(work / (design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
-    RunRequest request;
-    request.workDir = work.path();
-    request.args = std::move(args);
-    request.args.push_back(design);
-    BinaryResult result = runBinary(request);
+    BinaryResult result = runOnCopy(design, args, work);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     return RunOutput{result.out, readFile(work / (design + ".tst"))};
@@ -68,20 +60,11 @@ RunOutput runOn(const std::string& design, std::vector<std::string> args) {
 // keep the file order, so each maps to the next original vector with the
 // same inputs.
 std::set<size_t> writtenCoverage(const OriginalDesign& original, const std::string& written) {
-    std::vector<std::string> rows = textLines(written);
-    EXPECT_GE(rows.size(), 4u);
+    std::vector<std::string> lines = textLines(written);
+    EXPECT_GE(lines.size(), 4u);
     std::set<size_t> faults;
-    size_t next = 0;
-    for (size_t r = 4; r < rows.size(); ++r) {
-        std::string inputs = rows[r].substr(0, original.inputCount);
-        while (next < original.inputs.size() && original.inputs[next] != inputs) {
-            ++next;
-        }
-        if (next == original.inputs.size()) {
-            ADD_FAILURE() << "written row not in the original: " << rows[r];
-            break;
-        }
-        std::set<size_t> detected = faultsOf(original.table[next++]);
+    for (size_t vector : writtenVectors(original, written, static_cast<uint32_t>(lines.size() - 4))) {
+        std::set<size_t> detected = faultsOf(original.table[vector]);
         faults.insert(detected.begin(), detected.end());
     }
     return faults;

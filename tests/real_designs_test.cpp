@@ -166,40 +166,6 @@ void checkReport(const fs::path& work, const OriginalDesign& original, const std
     }
 }
 
-// The written file's vectors, mapped back to their rows by their inputs:
-// the rows keep the file order.
-std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::string& written, uint32_t chosen) {
-    std::vector<std::string> lines = textLines(written);
-    EXPECT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], ".VECTORS " + std::to_string(chosen));
-    std::vector<size_t> picked;
-    size_t next = 0;
-    for (size_t k = 4; k < lines.size(); ++k) {
-        std::string inputs = lines[k].substr(0, original.inputCount);
-        while (next < original.inputs.size() && original.inputs[next] != inputs) {
-            ++next;
-        }
-        EXPECT_LT(next, original.inputs.size()) << "written row not in the original: " << lines[k];
-        picked.push_back(next++);
-    }
-    EXPECT_EQ(picked.size(), chosen);
-    return picked;
-}
-
-// The binary on a copy of the design with `options`.
-BinaryResult runOnCopy(const std::string& design, const std::vector<std::string>& options, const ScratchDir& work) {
-    const fs::path source = realDesignDir(design);
-    for (const char* extension : {".agm", ".tst"}) {
-        fs::copy_file(source / (design + extension), work / (design + extension));
-    }
-    fs::permissions(work / (design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
-    RunRequest request;
-    request.workDir = work.path();
-    request.args = options;
-    request.args.push_back(design);
-    return runBinary(request);
-}
-
 class RealDesign : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
@@ -211,14 +177,9 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     ASSERT_EQ(original.inputs.size(), original.table.size());
 
     ScratchDir work;
-    fs::copy_file(agm, work / (param.design + ".agm"));
-    fs::copy_file(tst, work / (param.design + ".tst"));
-    fs::permissions(work / (param.design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
-    RunRequest request;
-    request.workDir = work.path();
-    request.args = param.options;
-    request.args.insert(request.args.end(), {"-report", "r", param.design});
-    BinaryResult result = runBinary(request);
+    std::vector<std::string> options = param.options;
+    options.insert(options.end(), {"-report", "r"});
+    BinaryResult result = runOnCopy(param.design, options, work);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
 
@@ -230,20 +191,7 @@ TEST_P(RealDesign, WritesACoverOfWhatTheWholeSetCovers) {
     EXPECT_EQ(written[1], "");
     EXPECT_EQ(written[2], ".PATTERNS");
     EXPECT_EQ(written[3], "");
-    std::vector<std::string> rows(written.begin() + 4, written.end());
-    ASSERT_EQ(rows.size(), chosen);
-
-    // Map every written row back to its vector: rows keep the file order.
-    std::vector<size_t> picked;
-    size_t next = 0;
-    for (const std::string& row : rows) {
-        std::string inputs = row.substr(0, original.inputCount);
-        while (next < original.inputs.size() && original.inputs[next] != inputs) {
-            ++next;
-        }
-        ASSERT_LT(next, original.inputs.size()) << "written row not in the original: " << row;
-        picked.push_back(next++);
-    }
+    std::vector<size_t> picked = writtenVectors(original, readFile(work / (param.design + ".tst")), chosen);
 
     std::map<size_t, int> detectors;
     for (size_t vector : picked) {
@@ -308,21 +256,11 @@ namespace {
 // straightforward selection print the same and write the same file.
 TEST_P(RealDesign, MatchesTheBaseline) {
     const DesignCase& param = GetParam();
-    const fs::path source = realDesignDir(param.design);
     std::vector<BinaryResult> results;
     std::vector<std::string> files;
     for (const char* binary : {TVCOMPACT_BINARY, TVCOMPACT_BASELINE_BINARY}) {
         ScratchDir work;
-        for (const char* extension : {".agm", ".tst"}) {
-            fs::copy_file(source / (param.design + extension), work / (param.design + extension));
-        }
-        fs::permissions(work / (param.design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
-        RunRequest request;
-        request.workDir = work.path();
-        request.args = param.options;
-        request.args.push_back(param.design);
-        request.binary = binary;
-        results.push_back(runBinary(request));
+        results.push_back(runOnCopy(param.design, param.options, work, binary));
         files.push_back(readFile(work / (param.design + ".tst")));
     }
     EXPECT_EQ(results[0].status, results[1].status);

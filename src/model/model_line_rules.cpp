@@ -92,12 +92,18 @@ void readModeLine(ModelParse& parse, std::string_view line) {
     parse.state = AwaitVar;
 }
 
-void readVarLine(ModelParse& parse, std::string_view line) {
-    SsbddModel& model = parse.model;
-    uint32_t v = parse.nextVariable;
-    if (v >= model.variableCount) {
+// The index a VAR# or node line fills; one beyond the declared count makes
+// the file corrupt.
+uint32_t declaredIndex(const ModelParse& parse, uint32_t next, uint32_t declared) {
+    if (next >= declared) {
         corrupt(parse);
     }
+    return next;
+}
+
+void readVarLine(ModelParse& parse, std::string_view line) {
+    SsbddModel& model = parse.model;
+    uint32_t v = declaredIndex(parse, parse.nextVariable, model.variableCount);
     size_t fields = afterFirst(line, 0, ':');
     if (fields == NoField) {
         corrupt(parse);
@@ -146,10 +152,7 @@ void readGraphLine(ModelParse& parse, std::string_view line) {
 
 void readNodeLine(ModelParse& parse, std::string_view line) {
     SsbddModel& model = parse.model;
-    uint32_t n = parse.nextNode;
-    if (n >= model.nodeCount) {
-        corrupt(parse);
-    }
+    uint32_t n = declaredIndex(parse, parse.nextNode, model.nodeCount);
     ModelNode node;
     std::string_view flagGroup = groupText(parse, line, 0);
     if (flagGroup.find_first_of("Ii") != std::string_view::npos) {

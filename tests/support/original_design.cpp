@@ -92,3 +92,37 @@ fs::path realDesignDir(const std::string& design) {
     }
     return dir;
 }
+
+std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::string& written, uint32_t chosen) {
+    std::vector<std::string> lines = textLines(written);
+    EXPECT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], ".VECTORS " + std::to_string(chosen));
+    std::vector<size_t> picked;
+    size_t next = 0;
+    for (size_t k = 4; k < lines.size(); ++k) {
+        std::string inputs = lines[k].substr(0, original.inputCount);
+        while (next < original.inputs.size() && original.inputs[next] != inputs) {
+            ++next;
+        }
+        EXPECT_LT(next, original.inputs.size()) << "written row not in the original: " << lines[k];
+        picked.push_back(next++);
+    }
+    EXPECT_EQ(picked.size(), chosen);
+    return picked;
+}
+
+BinaryResult runOnCopy(const std::string& design, const std::vector<std::string>& options, const ScratchDir& work,
+                       const std::string& binary) {
+    const fs::path source = realDesignDir(design);
+    for (const char* extension : {".agm", ".tst"}) {
+        fs::copy_file(source / (design + extension), work / (design + extension));
+    }
+    fs::permissions(work / (design + ".tst"), fs::perms::owner_read | fs::perms::owner_write);
+    RunRequest request;
+    request.workDir = work.path();
+    request.args = options;
+    request.args.push_back(design);
+    request.binary = binary;
+    return runBinary(request);
+}
+

@@ -34,6 +34,14 @@ OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst);
 // The faults a TABLE row detects, as node * 2 + fault.
 std::set<size_t> faultsOf(const std::string& row);
 
+// The written file's vectors, mapped back to their rows by their inputs:
+// the rows keep the file order.
+std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::string& written, uint32_t chosen);
+
+// `binary` on a copy of the bundled design in `work`, with `options`.
+BinaryResult runOnCopy(const std::string& design, const std::vector<std::string>& options, const ScratchDir& work,
+                       const std::string& binary = TVCOMPACT_BINARY);
+
 // The number that group 1 of `pattern` matches in `out`; a failure when none.
 uint32_t printedNumber(const std::string& out, const std::string& pattern);
 
