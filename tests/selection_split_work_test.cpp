@@ -12,10 +12,10 @@
 
 #include "select/selection_options.h"
 #include "patterns/pattern_set.h"
-#include "select/bit_kernels.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
 #include "selection_support.h"
+#include "support/cpu_tiers.h"
 
 namespace {
 
@@ -102,12 +102,8 @@ std::string describe(const SelectionOptions& options) {
 const SelectionWork SplitEverything{true, 0};
 const SelectionWork OneThread{false, 0};
 
-// Restores the tier the process chose when a test ends.
 class SplitSelection : public ::testing::Test {
 protected:
-    void TearDown() override { useBitKernelTier(initial); }
-    BitKernelTier initial = activeBitKernelTier();
-
     // Every supported tier, on one thread and with every pass split, gives
     // the reference's results.
     void compareOnRandomTables(uint64_t seed, int tables, uint32_t maxVectors, uint32_t maxNodes) {
@@ -117,21 +113,19 @@ protected:
             PatternSet patterns = toPatternSet(table);
             for (const SelectionOptions& options : allOptions()) {
                 BaselineSelection reference = runReference(options, table);
-                for (BitKernelTier tier : {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
-                                           BitKernelTier::Avx512}) {
-                    if (!useBitKernelTier(tier)) {
-                        continue;
-                    }
+                forEachSupportedTier([&](CpuTier tier) {
                     for (const SelectionWork& work : {OneThread, SplitEverything}) {
                         std::string what = "seed " + std::to_string(seed) + " table " + std::to_string(index) + " " +
-                                           describe(options) + " tier " +
-                                           std::to_string(static_cast<uint32_t>(tier)) +
+                                           describe(options) + " " + tierName(tier) +
                                            (work.secondThread ? " split" : " one thread");
                         expectSameAsReference(runSelectionWith(options, patterns, work), reference, table.nodeCount, what);
                         if (HasFailure()) {
                             return;
                         }
                     }
+                });
+                if (HasFailure()) {
+                    return;
                 }
             }
         }
