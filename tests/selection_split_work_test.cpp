@@ -14,6 +14,7 @@
 #include "patterns/pattern_set.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "select/selection_workers.h"
 #include "selection_support.h"
 #include "support/cpu_tiers.h"
 
@@ -188,6 +189,14 @@ TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
             EXPECT_EQ(other->discardedCount, single.discardedCount) << describe(options);
         }
     }
+}
+
+// The second thread follows the CPUs the process may run on, not those the
+// machine has: with one of them, no pass is cut.
+TEST_F(SplitSelection, OneUsableCpuKeepsTheSelectionOnOneThread) {
+    OneCpuOnly oneCpu;
+    EXPECT_EQ(usableCpuCount(), 1u);
+    EXPECT_FALSE(defaultSelectionWork().secondThread);
 }
 
 }  // namespace
