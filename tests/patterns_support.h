@@ -11,6 +11,7 @@
 #include "baseline_patterns.h"
 #include "base/fatal_error.h"
 #include "patterns/pattern_set.h"
+#include "support/pattern_set_symbols.h"
 #include "support/tool_run.h"
 #include "support/stdout_capture.h"
 

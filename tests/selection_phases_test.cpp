@@ -12,6 +12,7 @@
 #include "patterns/pattern_set.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "support/pattern_set_symbols.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 #include "baseline_selection.h"
 #include "select/selection_state.h"
+#include "support/pattern_set_symbols.h"
 
 using Random = std::mt19937_64;
 
