@@ -115,7 +115,7 @@ bool useReadAhead(const struct stat& status, size_t blockSize, ReadAheadUse use)
 // to it: the ring holds about the file's ReadAheadRingShare-th part.
 size_t readAheadBlockSize(uint64_t fileBytes) {
     uint64_t block = fileBytes / (ReadAheadRingShare * ReadAheadBlocks);
-    return static_cast<size_t>(std::clamp<uint64_t>(block, MinimumReadAheadBlockSize, DefaultBlockSize));
+    return static_cast<size_t>(std::clamp<uint64_t>(block, MinimumReadAheadBlockSize, MaximumReadAheadBlockSize));
 }
 
 // False when the thread can't be started (a process or cgroup thread limit):

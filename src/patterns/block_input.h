@@ -16,9 +16,7 @@
 // Asks for blocks sized to the file (see openBlockInput).
 constexpr size_t FileSizedBlocks = 0;
 
-// The block size of a file read in place, and the largest of a file read
-// ahead: large enough that handing blocks between the threads costs next to
-// nothing.
+// The block size of a file read in place.
 constexpr size_t DefaultBlockSize = size_t{1} << 22;
 
 // Blocks in flight when reading ahead: the one being parsed and those ready.
@@ -29,10 +27,12 @@ constexpr size_t ReadAheadBlocks = 4;
 constexpr size_t ReadAheadMinimumBlocks = 2;
 
 // With blocks sized to the file, the ring of blocks read ahead holds about
-// this share of the file (1 / ReadAheadRingShare), within the block sizes
-// from MinimumReadAheadBlockSize to DefaultBlockSize.
+// this share of the file (1 / ReadAheadRingShare), in blocks of 256 KiB to
+// 1 MiB: smaller ones cost more in handing over than they save, larger ones
+// are slower too (bench/README.md).
 constexpr uint64_t ReadAheadRingShare = 32;
-constexpr size_t MinimumReadAheadBlockSize = size_t{1} << 16;
+constexpr size_t MinimumReadAheadBlockSize = size_t{1} << 18;
+constexpr size_t MaximumReadAheadBlockSize = size_t{1} << 20;
 
 struct ReadAhead;
 
