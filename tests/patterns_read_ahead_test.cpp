@@ -11,6 +11,7 @@
 
 #include "patterns/block_input.h"
 #include "patterns_support.h"
+#include "support/cpu_tiers.h"
 
 namespace {
 
@@ -100,6 +101,23 @@ TEST(PatternsReadAhead, PipeIsReadInPlace) {
     fs::remove(fifo);
     writeFile(dir / "plain.tst", text);
     EXPECT_EQ(piped, readBaseline(dir / "plain.tst", model, Vectors).result);
+}
+
+// The reading thread follows the CPUs the process may run on, not those the
+// machine has: with one of them, a large file is read in place.
+TEST(PatternsReadAhead, OneUsableCpuReadsInPlace) {
+    ScratchDir dir;
+    fs::path file = dir / "large.tst";
+    writeFile(file, largeFile());
+    {
+        BlockInput input;
+        ASSERT_TRUE(openBlockInput(input, file.string(), FileSizedBlocks));
+        EXPECT_EQ(input.readAhead != nullptr, usableCpuCount() > 1);
+    }
+    OneCpuOnly oneCpu;
+    BlockInput input;
+    ASSERT_TRUE(openBlockInput(input, file.string(), FileSizedBlocks));
+    EXPECT_EQ(input.readAhead, nullptr);
 }
 
 }  // namespace

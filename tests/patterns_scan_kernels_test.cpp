@@ -1,6 +1,6 @@
-// Every vector kernel of the TABLE row scan gives the planes and the stop of
-// the one-symbol-at-a-time kernel: runs of every length, at every bit offset,
-// ended by every kind of byte at every position.
+// The TABLE row scan at every tier this processor runs gives the planes and
+// the stop of the symbols' definition: runs of every length, at every bit
+// offset, ended by every kind of byte at every position.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "patterns/table_row_scan.h"
+#include "support/cpu_tiers.h"
 
 namespace {
 
@@ -17,25 +18,40 @@ struct ScanResult {
     bool operator==(const ScanResult&) const = default;
 };
 
-ScanResult scanWith(ScanKernel kernel, const std::string& text, uint64_t first) {
+ScanResult emptyResult(const std::string& text, uint64_t first) {
     size_t words = (first + text.size()) / 64 + 2;
     ScanResult result;
     result.fault0.assign(words, 0);
     result.fault1.assign(words, 0);
     result.lowerX.assign(words, 0);
-    RowPlanes planes{result.fault0.data(), result.fault1.data(), result.lowerX.data()};
-    result.taken = scanTableSymbolsWith(kernel, text.data(), text.size(), planes, first);
     return result;
 }
 
-std::vector<ScanKernel> vectorKernels() {
-    std::vector<ScanKernel> kernels;
-    for (ScanKernel kernel : {ScanKernel::Sse2, ScanKernel::Avx2, ScanKernel::Avx512}) {
-        if (scanKernelSupported(kernel)) {
-            kernels.push_back(kernel);
+ScanResult scan(const std::string& text, uint64_t first) {
+    ScanResult result = emptyResult(text, first);
+    RowPlanes planes{result.fault0.data(), result.fault1.data(), result.lowerX.data()};
+    result.taken = scanTableSymbols(text.data(), text.size(), planes, first);
+    return result;
+}
+
+// Symbol by symbol, as the planes are defined.
+ScanResult definedScan(const std::string& text, uint64_t first) {
+    ScanResult result = emptyResult(text, first);
+    for (; result.taken < text.size(); ++result.taken) {
+        uint64_t node = first + result.taken;
+        uint64_t bit = uint64_t{1} << (node % 64);
+        char symbol = text[result.taken];
+        if (symbol == '0') {
+            result.fault0[node / 64] |= bit;
+        } else if (symbol == '1') {
+            result.fault1[node / 64] |= bit;
+        } else if (symbol == 'x') {
+            result.lowerX[node / 64] |= bit;
+        } else if (symbol != 'X') {
+            break;
         }
     }
-    return kernels;
+    return result;
 }
 
 struct Random {
@@ -46,25 +62,19 @@ struct Random {
     }
 };
 
-void expectAllKernelsAgree(const std::string& text, uint64_t first, const std::string& what) {
-    ScanResult plain = scanWith(ScanKernel::Plain, text, first);
-    for (ScanKernel kernel : vectorKernels()) {
-        ASSERT_EQ(scanWith(kernel, text, first), plain)
-            << what << ", kernel " << static_cast<int>(kernel) << ", first " << first << ", length " << text.size();
-    }
+TEST(ScanKernels, EveryTierClassifiesAndStops) {
+    forEachSupportedTier([](CpuTier tier) {
+        ScanResult result = scan("01Xx1\n0", 62);
+        EXPECT_EQ(result.taken, 5u) << tierName(tier);
+        EXPECT_EQ(result.fault0[0], uint64_t{1} << 62) << tierName(tier);
+        EXPECT_EQ(result.fault1[0], uint64_t{1} << 63) << tierName(tier);
+        EXPECT_EQ(result.fault1[1], uint64_t{1} << 2) << tierName(tier);
+        EXPECT_EQ(result.lowerX[1], uint64_t{1} << 1) << tierName(tier);
+        EXPECT_EQ(result.fault0[1], 0u) << tierName(tier) << ": the '0' after the line end is not taken";
+    });
 }
 
-TEST(ScanKernels, PlainKernelClassifiesAndStops) {
-    ScanResult result = scanWith(ScanKernel::Plain, "01Xx1\n0", 62);
-    EXPECT_EQ(result.taken, 5u);
-    EXPECT_EQ(result.fault0[0], uint64_t{1} << 62);
-    EXPECT_EQ(result.fault1[0], uint64_t{1} << 63);
-    EXPECT_EQ(result.fault1[1], uint64_t{1} << 2);
-    EXPECT_EQ(result.lowerX[1], uint64_t{1} << 1);
-    EXPECT_EQ(result.fault0[1], 0u) << "the '0' after the line end is not taken";
-}
-
-TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAgree) {
+TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAsDefined) {
     Random random{7};
     const std::string symbols = "01Xx";
     for (size_t length = 0; length <= 200; ++length) {
@@ -73,12 +83,16 @@ TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAgree) {
             text += symbols[random.below(4)];
         }
         for (uint64_t first : {0, 1, 17, 63, 64, 127, 1000}) {
-            expectAllKernelsAgree(text, first, "whole run");
+            ScanResult defined = definedScan(text, first);
+            forEachSupportedTier([&](CpuTier tier) {
+                ASSERT_EQ(scan(text, first), defined)
+                    << tierName(tier) << ", first " << first << ", length " << length;
+            });
         }
     }
 }
 
-TEST(ScanKernels, EveryStoppingByteAtEveryPositionAgrees) {
+TEST(ScanKernels, EveryStoppingByteAtEveryPositionAsDefined) {
     Random random{11};
     // Bytes next to the symbols' codes, case flips, line ends and bytes with the top bit set.
     const std::string stops = std::string("\n\r \t/2WYwy&-\x80\xff", 14) + std::string(1, '\0');
@@ -89,23 +103,14 @@ TEST(ScanKernels, EveryStoppingByteAtEveryPositionAgrees) {
                 text += "01Xx"[random.below(4)];
             }
             text[position] = stop;
-            expectAllKernelsAgree(text, random.below(200), "stop at " + std::to_string(position));
-            ScanResult plain = scanWith(ScanKernel::Plain, text, 0);
-            ASSERT_EQ(plain.taken, position);
+            uint64_t first = random.below(200);
+            ScanResult defined = definedScan(text, first);
+            ASSERT_EQ(defined.taken, position);
+            forEachSupportedTier([&](CpuTier tier) {
+                ASSERT_EQ(scan(text, first), defined) << tierName(tier) << ", stop at " << position;
+            });
         }
     }
-}
-
-TEST(ScanKernels, TheDefaultScanAgreesWithThePlainOne) {
-    std::string text(1000, '1');
-    text[700] = 'x';
-    text[999] = ';';
-    std::vector<uint64_t> fault0(17), fault1(17), lowerX(17);
-    size_t taken = scanTableSymbols(text.data(), text.size(), RowPlanes{fault0.data(), fault1.data(), lowerX.data()}, 5);
-    ScanResult plain = scanWith(ScanKernel::Plain, text, 5);
-    EXPECT_EQ(taken, 999u);
-    EXPECT_EQ(fault1, plain.fault1);
-    EXPECT_EQ(lowerX, plain.lowerX);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "base/fatal_error.h"
 #include "patterns/pattern_set.h"
 #include "support/design_run.h"
+#include "support/pattern_set_symbols.h"
 #include "support/tool_run.h"
 #include "support/stdout_capture.h"
 

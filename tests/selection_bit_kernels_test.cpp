@@ -1,5 +1,6 @@
-// Every kernel tier this processor runs against bit-by-bit definitions, over
-// lengths around the vector widths and densities from empty to full words.
+// The selection's kernels at every tier this processor runs, against
+// bit-by-bit definitions, over lengths around the vector widths and densities
+// from empty to full words.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,25 +9,11 @@
 #include <vector>
 
 #include "select/bit_kernels.h"
+#include "support/cpu_tiers.h"
 
 namespace {
 
 using Random = std::mt19937_64;
-
-const BitKernelTier AllTiers[] = {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
-                                  BitKernelTier::Avx512};
-
-std::string tierName(BitKernelTier tier) {
-    static const char* const Names[] = {"portable", "popcnt", "avx2", "avx512"};
-    return Names[static_cast<uint32_t>(tier)];
-}
-
-// Restores the tier the process chose when a test ends.
-class BitKernels : public ::testing::Test {
-protected:
-    void TearDown() override { useBitKernelTier(initial); }
-    BitKernelTier initial = activeBitKernelTier();
-};
 
 // Words whose bits are set with the given chance in per mille; 1000 gives
 // all ones.
@@ -46,23 +33,10 @@ bool bitOf(const std::vector<uint64_t>& words, size_t index) {
     return (words[index / 64] >> (index % 64)) & 1;
 }
 
-TEST_F(BitKernels, PortableTierRunsEverywhereAndUnsupportedTiersAreRefused) {
-    EXPECT_TRUE(bitKernelTierSupported(BitKernelTier::Portable));
-    for (BitKernelTier tier : AllTiers) {
-        EXPECT_EQ(useBitKernelTier(tier), bitKernelTierSupported(tier)) << tierName(tier);
-        if (!bitKernelTierSupported(tier)) {
-            EXPECT_NE(activeBitKernelTier(), tier);
-        }
-    }
-}
-
-TEST_F(BitKernels, EveryTierCountsMergesAndSpreadsBitsAsTheirDefinitions) {
+TEST(BitKernels, EveryTierCountsMergesAndSpreadsBitsAsTheirDefinitions) {
     Random random(11);
     const uint32_t Densities[] = {0, 5, 100, 500, 1000};
-    for (BitKernelTier tier : AllTiers) {
-        if (!useBitKernelTier(tier)) {
-            continue;
-        }
+    forEachSupportedTier([&](CpuTier tier) {
         for (size_t n = 0; n <= 40; ++n) {
             for (uint32_t density : Densities) {
                 std::string what = tierName(tier) + " n " + std::to_string(n) + " density " + std::to_string(density);
@@ -92,14 +66,11 @@ TEST_F(BitKernels, EveryTierCountsMergesAndSpreadsBitsAsTheirDefinitions) {
                 }
             }
         }
-    }
+    });
 }
 
-TEST_F(BitKernels, ByteCountsReachTwoHundredAndFiftyFiveWithoutCarryingIntoTheirNeighbours) {
-    for (BitKernelTier tier : AllTiers) {
-        if (!useBitKernelTier(tier)) {
-            continue;
-        }
+TEST(BitKernels, ByteCountsReachTwoHundredAndFiftyFiveWithoutCarryingIntoTheirNeighbours) {
+    forEachSupportedTier([](CpuTier tier) {
         std::vector<uint64_t> bits = {0x5555555555555555ull, ~uint64_t{0}, 0x8000000000000001ull};
         std::vector<uint8_t> counts(64 * bits.size(), 0);
         for (int row = 0; row < 255; ++row) {
@@ -108,18 +79,15 @@ TEST_F(BitKernels, ByteCountsReachTwoHundredAndFiftyFiveWithoutCarryingIntoTheir
         for (size_t index = 0; index < counts.size(); ++index) {
             ASSERT_EQ(counts[index], bitOf(bits, index) ? 255 : 0) << tierName(tier) << " bit " << index;
         }
-    }
+    });
 }
 
 // Rows added one by one: `once` and `twice` saturate the number of rows that
 // set a bit, and `first` names the first of them in packed fields of 5 bits
 // (some across two words), leaving the fields of unset bits as they were.
-TEST_F(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
+TEST(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
     Random random(12);
-    for (BitKernelTier tier : AllTiers) {
-        if (!useBitKernelTier(tier)) {
-            continue;
-        }
+    forEachSupportedTier([&](CpuTier tier) {
         for (size_t n : {size_t{0}, size_t{1}, size_t{3}, size_t{4}, size_t{7}, size_t{8}, size_t{9}, size_t{17}}) {
             std::string what = tierName(tier) + " n " + std::to_string(n);
             std::vector<uint64_t> once(n, 0);
@@ -152,7 +120,7 @@ TEST_F(BitKernels, EveryTierKeepsTheDetectionPlanesAndTheFirstDetectingRow) {
                 ASSERT_EQ(loadVectorField(fields.data(), Width, index), expectedFirst[index]) << what << " bit " << index;
             }
         }
-    }
+    });
 }
 
 }  // namespace

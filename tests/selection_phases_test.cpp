@@ -11,6 +11,7 @@
 #include "select/selection_options.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "support/pattern_set_symbols.h"
 #include "selection_support.h"
 
 namespace {

@@ -12,10 +12,11 @@
 
 #include "select/selection_options.h"
 #include "patterns/pattern_set.h"
-#include "select/bit_kernels.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "select/selection_workers.h"
 #include "selection_support.h"
+#include "support/cpu_tiers.h"
 
 namespace {
 
@@ -90,12 +91,8 @@ std::string describe(const SelectionOptions& options) {
 const SelectionWork SplitEverything{true, 0};
 const SelectionWork OneThread{false, 0};
 
-// Restores the tier the process chose when a test ends.
 class SplitSelection : public ::testing::Test {
 protected:
-    void TearDown() override { useBitKernelTier(initial); }
-    BitKernelTier initial = activeBitKernelTier();
-
     // Every supported tier, on one thread and with every pass split, gives
     // the reference's results.
     void compareOnRandomTables(uint64_t seed, int tables, uint32_t maxVectors, uint32_t maxNodes,
@@ -106,21 +103,19 @@ protected:
             PatternSet patterns = patternSetOf(table.rows, table.summary);
             for (const SelectionOptions& options : allOptions()) {
                 BaselineSelection reference = runReference(options, table);
-                for (BitKernelTier tier : {BitKernelTier::Portable, BitKernelTier::Popcnt, BitKernelTier::Avx2,
-                                           BitKernelTier::Avx512}) {
-                    if (!useBitKernelTier(tier)) {
-                        continue;
-                    }
+                forEachSupportedTier([&](CpuTier tier) {
                     for (const SelectionWork& work : {OneThread, SplitEverything}) {
                         std::string what = "seed " + std::to_string(seed) + " table " + std::to_string(index) + " " +
-                                           describe(options) + " tier " +
-                                           std::to_string(static_cast<uint32_t>(tier)) +
+                                           describe(options) + " " + tierName(tier) +
                                            (work.secondThread ? " split" : " one thread");
                         expectSameAsReference(runSelectionWith(options, patterns, work), reference, table.nodeCount, what);
                         if (HasFailure()) {
                             return;
                         }
                     }
+                });
+                if (HasFailure()) {
+                    return;
                 }
             }
         }
@@ -186,6 +181,14 @@ TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
             EXPECT_EQ(other->discardedCount, single.discardedCount) << describe(options);
         }
     }
+}
+
+// The second thread follows the CPUs the process may run on, not those the
+// machine has: with one of them, no pass is cut.
+TEST_F(SplitSelection, OneUsableCpuKeepsTheSelectionOnOneThread) {
+    OneCpuOnly oneCpu;
+    EXPECT_EQ(usableCpuCount(), 1u);
+    EXPECT_FALSE(defaultSelectionWork().secondThread);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "baseline_selection.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
+#include "support/pattern_set_symbols.h"
 
 using Random = std::mt19937_64;
 

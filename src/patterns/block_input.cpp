@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/cpu_features.h"
 #include "base/fatal_error.h"
 
 // The ring of blocks shared with the reading thread. Blocks are numbered in
@@ -22,11 +24,13 @@ struct ReadAhead {
     size_t sizes[ReadAheadBlocks] = {};
     uint64_t filled = 0;
     uint64_t released = 0;
+    uint64_t fileBytes = 0;      // the file's size when it was opened
+    uint64_t releasedBytes = 0;  // the bytes of the blocks released
     bool holding = false;  // the parser holds block `released`
     bool finished = false; // the thread met the end of the file
     bool failed = false;   // the thread's read failed; reported after the blocks before it
     bool stop = false;     // the parser is done early (a fatal error, or the end)
-    std::function<bool()> idleWork;
+    std::function<bool(uint64_t)> idleWork;
     std::mutex lock;
     std::condition_variable changed;
     std::thread worker;
@@ -48,11 +52,12 @@ void readBlocksAhead(ReadAhead& ahead, int fd, size_t blockSize) {
         }
         if (ahead.filled - ahead.released >= ReadAheadBlocks) {
             if (ahead.idleWork) {
+                uint64_t bytesToCome = ahead.fileBytes > ahead.releasedBytes ? ahead.fileBytes - ahead.releasedBytes : 0;
                 guard.unlock();
                 // Idle work is optional: one that fails is as if there were none.
                 bool more = false;
                 try {
-                    more = ahead.idleWork();
+                    more = ahead.idleWork(bytesToCome);
                 } catch (...) {
                 }
                 guard.lock();
@@ -99,16 +104,26 @@ bool useReadAhead(const struct stat& status, size_t blockSize, ReadAheadUse use)
         return use == ReadAheadUse::Always;
     }
     // A pipe or a device could block the thread in read() for ever; small
-    // files are not worth a thread.
+    // files are not worth a thread, nor is a single CPU.
+    size_t minimumBlock = blockSize == FileSizedBlocks ? DefaultBlockSize : blockSize;
     return S_ISREG(status.st_mode) &&
-           static_cast<uint64_t>(status.st_size) >= ReadAheadMinimumBlocks * uint64_t{blockSize};
+           static_cast<uint64_t>(status.st_size) >= ReadAheadMinimumBlocks * uint64_t{minimumBlock} &&
+           usableCpuCount() > 1;
+}
+
+// The block size of a file of `fileBytes` bytes read ahead with blocks sized
+// to it: the ring holds about the file's ReadAheadRingShare-th part.
+size_t readAheadBlockSize(uint64_t fileBytes) {
+    uint64_t block = fileBytes / (ReadAheadRingShare * ReadAheadBlocks);
+    return static_cast<size_t>(std::clamp<uint64_t>(block, MinimumReadAheadBlockSize, MaximumReadAheadBlockSize));
 }
 
 // False when the thread can't be started (a process or cgroup thread limit):
 // the file is then read in place.
-bool startReadingAhead(BlockInput& input) {
+bool startReadingAhead(BlockInput& input, uint64_t fileBytes) {
     auto ahead = std::make_unique<ReadAhead>();
     ahead->idleWork = input.idleWork;
+    ahead->fileBytes = fileBytes;
     for (auto& buffer : ahead->buffers) {
         buffer.reset(new char[input.blockSize]);
     }
@@ -126,6 +141,7 @@ bool takeBlockAhead(BlockInput& input) {
     ReadAhead& ahead = *input.readAhead;
     std::unique_lock<std::mutex> guard(ahead.lock);
     if (ahead.holding) {
+        ahead.releasedBytes += ahead.sizes[ahead.released % ReadAheadBlocks];
         ++ahead.released;
         ahead.holding = false;
         ahead.changed.notify_all();
@@ -172,15 +188,21 @@ bool openBlockInput(BlockInput& input, const std::string& path, size_t blockSize
         input.fd = -1;
         return false;
     }
-    input.blockSize = blockSize == 0 ? 1 : blockSize;
     input.atEnd = false;
-    if (useReadAhead(status, input.blockSize, use) && startReadingAhead(input)) {
+    bool regular = S_ISREG(status.st_mode);
+    uint64_t fileBytes = regular ? static_cast<uint64_t>(status.st_size) : 0;
+    bool ahead = useReadAhead(status, blockSize, use);
+    input.blockSize = blockSize != FileSizedBlocks ? blockSize : ahead ? readAheadBlockSize(fileBytes) : DefaultBlockSize;
+    if (ahead && startReadingAhead(input, fileBytes)) {
         input.next = input.end = NoBytes;
     } else {
+        if (blockSize == FileSizedBlocks) {
+            input.blockSize = DefaultBlockSize;
+        }
         // A regular file smaller than a block needs a buffer of its size only
         // (one more byte, so that a file that grew is still read in steps).
-        if (S_ISREG(status.st_mode) && static_cast<uint64_t>(status.st_size) < input.blockSize) {
-            input.blockSize = static_cast<size_t>(status.st_size) + 1;
+        if (regular && fileBytes < input.blockSize) {
+            input.blockSize = static_cast<size_t>(fileBytes) + 1;
         }
         input.block.reset(new char[input.blockSize]);
         input.next = input.block.get();

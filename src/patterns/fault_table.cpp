@@ -1,14 +1,13 @@
+#include "patterns/fault_table.h"
+
 #include <algorithm>
-#include <cstring>
 
-#include "patterns/pattern_set.h"
-
-uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply) {
+uint64_t* rowRoom(FaultTable& table, size_t words, const ChunkSource& source) {
     if (table.chunks.empty() || table.chunkCapacity - table.chunkUsed < words) {
         size_t capacity = std::max(MinChunkWords, words);
         TableChunk chunk;
-        if (supply != nullptr && capacity == MinChunkWords) {
-            chunk = takeReadyChunk(*supply);
+        if (source && capacity == MinChunkWords) {
+            chunk = source();
         }
         // A chunk made here has its pages mapped as they are used: a small
         // table touches a few of them only.
@@ -19,63 +18,15 @@ uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply) {
     return table.chunks.back().get() + table.chunkUsed;
 }
 
-void takeRowBits(FaultTable& table, size_t words) { table.chunkUsed += words; }
-
-uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply) {
-    size_t needed = 2 * static_cast<size_t>(words);
-    if (needed == 0) {
-        return nullptr;
+void storeRowInRoom(FaultTable& table, uint32_t index, uint32_t words, uint32_t width) {
+    uint64_t* bits = nullptr;
+    if (words > 0) {
+        bits = table.chunks.back().get() + table.chunkUsed;
+        table.chunkUsed += 2 * size_t{words};
     }
-    uint64_t* bits = roomForRowBits(table, needed, supply);
-    takeRowBits(table, needed);
-    return bits;
-}
-
-void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row) {
     if (index >= table.rows.size()) {
         table.rows.resize(static_cast<size_t>(index) + 1);
     }
-    table.rows[index] = row;
-    table.maxWords = std::max(table.maxWords, row.words);
-}
-
-void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols) {
-    auto words = static_cast<uint32_t>((symbols.size() + 63) / 64);
-    uint64_t* bits = reserveRowBits(table, words);
-    if (words > 0) {  // an empty row has no room at all: no pointer to clear through
-        std::memset(bits, 0, 2 * size_t{words} * sizeof(uint64_t));
-    }
-    uint32_t width = 0;
-    for (size_t node = 0; node < symbols.size(); ++node) {
-        char symbol = symbols[node];
-        if (symbol != 'X') {
-            ++width;
-        }
-        uint64_t bit = uint64_t{1} << (node % 64);
-        if (symbol == '0') {
-            bits[node / 64] |= bit;
-        } else if (symbol == '1') {
-            bits[words + node / 64] |= bit;
-        }
-    }
-    placeTableRow(table, row, FaultTableRow{bits, words, width});
-}
-
-char tableSymbol(const FaultTable& table, uint32_t row, uint32_t node) {
-    if (row >= table.rows.size()) {
-        return 'X';
-    }
-    const FaultTableRow& stored = table.rows[row];
-    uint32_t word = node / 64;
-    if (word >= stored.words) {
-        return 'X';
-    }
-    uint64_t bit = uint64_t{1} << (node % 64);
-    if (stored.bits[word] & bit) {
-        return '0';
-    }
-    if (stored.bits[stored.words + word] & bit) {
-        return '1';
-    }
-    return 'X';
+    table.rows[index] = FaultTableRow{bits, words, width};
+    table.maxWords = std::max(table.maxWords, words);
 }

@@ -3,9 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/ssbdd_model.h"
@@ -26,7 +24,8 @@ struct FaultTableRow {
 
 // Rows 0 to rows.size() - 1 hold what the TABLE sections stored; every row
 // of a larger index holds only 'X'. Row bits live in `chunks`, which only grow,
-// so a row stored again takes new room and its pointer stays valid.
+// so a row stored again takes new room and its pointer stays valid
+// (patterns/fault_table.h stores rows).
 struct FaultTable {
     std::vector<FaultTableRow> rows;
     std::vector<TableChunk> chunks;
@@ -34,31 +33,6 @@ struct FaultTable {
     size_t chunkCapacity = 0;  // words in the last chunk
     uint32_t maxWords = 0;     // the largest `words` over the rows
 };
-
-// Stores a row of symbols ('0', '1', 'X', 'x' only) as row `row` of the
-// table, replacing what it held; rows between the last stored one and `row`
-// become all 'X'.
-void storeTableRow(FaultTable& table, uint32_t row, std::string_view symbols);
-
-// Room for the two planes of a row of `words` words per plane, not cleared:
-// the caller writes every word (the reader copies whole planes in). A new
-// chunk comes from `supply` when one is ready there.
-uint64_t* reserveRowBits(FaultTable& table, uint32_t words, ChunkSupply* supply = nullptr);
-
-// At least `words` words of free room at the end of the last chunk, zero,
-// not yet taken; the next call or reserveRowBits hands out the same room.
-uint64_t* roomForRowBits(FaultTable& table, size_t words, ChunkSupply* supply);
-
-// Takes the first `words` words of the room roomForRowBits gave. The rest
-// of that room must be zero again.
-void takeRowBits(FaultTable& table, size_t words);
-
-// Makes `row` (whose bits came from reserveRowBits) row `index` of the table.
-void placeTableRow(FaultTable& table, uint32_t index, FaultTableRow row);
-
-// The symbol of row `row` at node `node`: '0', '1' or 'X' (a lower-case 'x'
-// reads back as 'X').
-char tableSymbol(const FaultTable& table, uint32_t row, uint32_t node);
 
 // The fault summary: `symbols` holds what the FAULTS line stored, from node 0;
 // every node beyond holds 'X'.
@@ -87,18 +61,12 @@ inline uint32_t patternRowCount(const PatternSet& patterns) {
     return static_cast<uint32_t>(patterns.constantsSet.size());
 }
 
-// The value of vector `vector` at variable position `position`: the inputs
-// as read, the constants from the model once the vector's row was read,
-// UnspecifiedValue everywhere else.
-uint8_t vectorValue(const PatternSet& patterns, const SsbddModel& model, uint32_t vector,
-                    uint32_t position);
-
 // Reads the patterns file; every failure is fatal.
 PatternSet readPatternSet(const std::string& path, const SsbddModel& model);
 
 // As readPatternSet, reading the file `blockSize` bytes at a time (tests cut
-// their inputs at every block boundary with small sizes), read ahead as
-// `use` says.
+// their inputs at every block boundary with small sizes; 0 sizes the blocks
+// to the file, as readPatternSet does), read ahead as `use` says.
 PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel& model, size_t blockSize,
                                        ReadAheadUse use = ReadAheadUse::Automatic);
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/fatal_error.h"
+#include "patterns/chunk_supply.h"
 #include "patterns/patterns_reading.h"
 
 namespace {
@@ -207,11 +208,14 @@ PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel
     try {
         PatternSet patterns;
         patterns.inputWidth = model.inputCount;
+        // While it waits for the parser, the reading thread maps the table's
+        // next chunks. Declared before the reader, whose input holds that
+        // thread: the supply must outlive it.
+        ChunkSupply supply;
         {
             PatternsReader reader(model, patterns);
-            // While it waits for the parser, the reading thread maps the
-            // table's next chunks.
-            reader.input.idleWork = [&reader] { return prepareChunk(reader.chunkSupply); };
+            reader.readyChunks = [&supply] { return takeReadyChunk(supply); };
+            reader.input.idleWork = [&supply](uint64_t bytesToCome) { return prepareChunk(supply, bytesToCome); };
             if (!openBlockInput(reader.input, path, blockSize, use)) {
                 fatalFileError(path, "Can't open file", NoLine);
             }
@@ -226,5 +230,7 @@ PatternSet readPatternSetWithBlockSize(const std::string& path, const SsbddModel
 }
 
 PatternSet readPatternSet(const std::string& path, const SsbddModel& model) {
-    return readPatternSetWithBlockSize(path, model, DefaultBlockSize);
+    return readPatternSetWithBlockSize(path, model, FileSizedBlocks);
 }
+
+void releasePatternSet(PatternSet& patterns) { patterns = PatternSet{}; }

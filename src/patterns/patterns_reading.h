@@ -11,6 +11,7 @@
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"
 #include "patterns/pattern_set.h"
+#include "patterns/table_chunks.h"
 
 // The planes of the TABLE row being read, kept zero beyond `dirtyWords`.
 struct TableRowScratch {
@@ -23,10 +24,9 @@ struct TableRowScratch {
 enum class ConstantsCheck { NotYet, Valid, Invalid };
 
 struct PatternsReader {
-    // Declared before the input, whose reading thread fills it: it must
-    // outlive that thread.
-    ChunkSupply chunkSupply;
     BlockInput input;
+    // Where new table chunks come from when they are made ready ahead.
+    ChunkSource readyChunks;
     const SsbddModel& model;
     PatternSet& patterns;
     // The number of the line being read; wide enough never to wrap.

@@ -15,35 +15,3 @@ TableChunk allocateChunk(size_t words, bool populated) {
     }
     return TableChunk(static_cast<uint64_t*>(memory), ChunkRelease{bytes});
 }
-
-bool prepareChunk(ChunkSupply& supply) {
-    if (!supply.wanted.load(std::memory_order_relaxed)) {
-        return false;
-    }
-    {
-        std::lock_guard<std::mutex> guard(supply.lock);
-        if (supply.ready.size() >= ReadyChunksLimit) {
-            return false;
-        }
-    }
-    TableChunk chunk;
-    try {
-        chunk = allocateChunk(MinChunkWords, true);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    std::lock_guard<std::mutex> guard(supply.lock);
-    supply.ready.push_back(std::move(chunk));
-    return true;
-}
-
-TableChunk takeReadyChunk(ChunkSupply& supply) {
-    supply.wanted.store(true, std::memory_order_relaxed);
-    std::lock_guard<std::mutex> guard(supply.lock);
-    if (supply.ready.empty()) {
-        return TableChunk();
-    }
-    TableChunk chunk = std::move(supply.ready.back());
-    supply.ready.pop_back();
-    return chunk;
-}

@@ -1,6 +1,6 @@
 #include "patterns/table_row_scan.h"
 
-#include <initializer_list>
+#include "base/cpu_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -164,58 +164,22 @@ __attribute__((target("avx512f,avx512bw"))) size_t scanAvx512(const char* text, 
 
 #endif
 
-ScanKernel widestKernel() {
-#if TVCOMPACT_X86
-    __builtin_cpu_init();  // this runs among the static constructors
-#endif
-    for (ScanKernel kernel : {ScanKernel::Avx512, ScanKernel::Avx2, ScanKernel::Sse2}) {
-        if (scanKernelSupported(kernel)) {
-            return kernel;
-        }
-    }
-    return ScanKernel::Plain;
-}
-
-const ScanKernel BestKernel = widestKernel();
-
 }  // namespace
 
-bool scanKernelSupported(ScanKernel kernel) {
-#if TVCOMPACT_X86
-    switch (kernel) {
-        case ScanKernel::Plain:
-            return true;
-        case ScanKernel::Sse2:
-            return __builtin_cpu_supports("sse2");
-        case ScanKernel::Avx2:
-            return __builtin_cpu_supports("avx2");
-        case ScanKernel::Avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-    }
-    return false;
-#else
-    return kernel == ScanKernel::Plain;
-#endif
-}
-
-size_t scanTableSymbolsWith(ScanKernel kernel, const char* text, size_t count, RowPlanes planes, uint64_t first) {
-#if TVCOMPACT_X86
-    switch (kernel) {
-        case ScanKernel::Plain:
-            break;
-        case ScanKernel::Sse2:
-            return scanSse2(text, count, planes, first);
-        case ScanKernel::Avx2:
-            return scanAvx2(text, count, planes, first);
-        case ScanKernel::Avx512:
-            return scanAvx512(text, count, planes, first);
-    }
-#else
-    (void)kernel;
-#endif
-    return scanScalar(text, count, planes, first);
-}
-
 size_t scanTableSymbols(const char* text, size_t count, RowPlanes planes, uint64_t first) {
-    return scanTableSymbolsWith(BestKernel, text, count, planes, first);
+#if TVCOMPACT_X86
+    switch (activeCpuTier()) {
+        case CpuTier::Avx512:
+            return scanAvx512(text, count, planes, first);
+        case CpuTier::Avx2:
+            return scanAvx2(text, count, planes, first);
+        case CpuTier::Baseline:
+            break;
+    }
+#endif
+#if defined(__SSE2__)
+    return scanSse2(text, count, planes, first);
+#else
+    return scanScalar(text, count, planes, first);
+#endif
 }

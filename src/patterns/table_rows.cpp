@@ -6,6 +6,7 @@
 
 #include "base/bit_count.h"
 #include "base/fatal_error.h"
+#include "patterns/fault_table.h"
 #include "patterns/patterns_reading.h"
 #include "patterns/table_row_scan.h"
 
@@ -61,12 +62,12 @@ void storeScratchRow(PatternsReader& reader, uint32_t vector, uint64_t symbols) 
         lowerX |= scratch.lowerX[word];
     }
     bool anyLowerX = lowerX != 0;
-    uint64_t* bits = reserveRowBits(table, words, &reader.chunkSupply);
     if (words > 0) {
+        uint64_t* bits = rowRoom(table, 2 * size_t{words}, reader.readyChunks);
         std::memcpy(bits, scratch.fault0.data(), words * sizeof(uint64_t));
         std::memcpy(bits + words, scratch.fault1.data(), words * sizeof(uint64_t));
     }
-    placeTableRow(table, vector, FaultTableRow{bits, words, width});
+    storeRowInRoom(table, vector, words, width);
     if (anyLowerX) {
         reader.lowerXRows[vector].assign(scratch.lowerX.begin(), scratch.lowerX.begin() + words);
     } else {
@@ -124,16 +125,16 @@ void readTableRowViaScratch(PatternsReader& reader, uint32_t vector) {
 // at most this many words, so the free room asked for stays small.
 constexpr uint64_t InPlaceRowWordsLimit = MinChunkWords / 4;
 
-// Scans a new row straight into the free room of the table, with the
-// fault-1 plane placed after a fault-0 plane of the model's full width; a
-// row that ends early has its fault-1 plane moved down. The free room is
-// zero, and what is left of it after the row is zero again.
+// Scans a new row straight into the table's free room, with the fault-1
+// plane placed after a fault-0 plane of the model's full width; a row that
+// ends early has its fault-1 plane moved down. The room is zero, and what
+// is left of it after the row is zero again.
 void readTableRowInPlace(PatternsReader& reader, uint32_t vector, uint64_t fullWords) {
     FaultTable& table = reader.patterns.faultTable;
     TableRowScratch& scratch = reader.scratch;
     // Two spare words take what the scan may write beyond the planes: the
     // symbol past the node count, which is an error, and zero spill words.
-    uint64_t* bits = roomForRowBits(table, 2 * fullWords + 2, &reader.chunkSupply);
+    uint64_t* bits = rowRoom(table, 2 * fullWords + 2, reader.readyChunks);
     ensureScratchWords(scratch, static_cast<size_t>(fullWords + 2));
     RowPlanes planes{bits, bits + fullWords, scratch.lowerX.data()};
     uint64_t symbols = scanRowSymbols(reader, [planes](uint64_t, size_t) { return planes; });
@@ -149,8 +150,7 @@ void readTableRowInPlace(PatternsReader& reader, uint32_t vector, uint64_t fullW
         std::memmove(bits + words, bits + fullWords, words * sizeof(uint64_t));
         std::memset(bits + 2 * words, 0, (fullWords - words) * sizeof(uint64_t));
     }
-    takeRowBits(table, 2 * size_t{words});
-    placeTableRow(table, vector, FaultTableRow{words > 0 ? bits : nullptr, words, width});
+    storeRowInRoom(table, vector, words, width);
     if (lowerX != 0) {
         reader.lowerXRows[vector].assign(scratch.lowerX.begin(), scratch.lowerX.begin() + words);
         std::fill_n(scratch.lowerX.begin(), words + size_t{1}, 0);

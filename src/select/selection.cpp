@@ -5,6 +5,7 @@
 #include "select/demand_selection.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
+#include "select/selection_workers.h"
 
 SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
     SelectionState state = createSelectionState(patterns);
@@ -12,12 +13,13 @@ SelectionState runSelectionWith(const SelectionOptions& options, const PatternSe
     if (options.faultCoverActive) {
         state.coverLimit = computeCoverLimit(options.faultCoverPercent, state.detectableTotal);
     }
-    SplitWork split = startSplitWork(work, rowWords(patterns, 0, static_cast<uint32_t>(state.state.size())));
+    PassWorker worker;
+    startPassWorker(worker, work, rowWords(patterns, 0, static_cast<uint32_t>(state.state.size())));
     SeedingCarry carry;
-    seedPhase(state, options, patterns, split, carry);
-    greedyPhase(state, options, patterns, split, carry);
+    seedPhase(state, options, patterns, worker.parts, carry);
+    greedyPhase(state, options, patterns, worker.parts, carry);
     carry = SeedingCarry{};
-    countChosenVectors(state, patterns, split);
+    countChosenVectors(state, patterns, worker.parts);
     eliminateRedundant(state, patterns);
     return state;
 }

@@ -116,7 +116,7 @@ void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
     state.coveredCount += mergeNewBits(state.covered1.data(), row.bits + row.words, row.words);
 }
 
-void countChosenVectors(SelectionState& state, const PatternSet& patterns, SplitWork& split) {
+void countChosenVectors(SelectionState& state, const PatternSet& patterns, const PassParts& parts) {
     std::vector<uint32_t> chosen;
     size_t words = 0;
     for (uint32_t vector = 0; vector < state.state.size(); ++vector) {
@@ -132,10 +132,10 @@ void countChosenVectors(SelectionState& state, const PatternSet& patterns, Split
     if (chosen.empty()) {
         return;
     }
-    // Split by nodes: each thread counts all chosen rows over its half of
-    // the words, into counts and slices of its own.
-    splitRange(split, static_cast<uint32_t>(state.covered0.size()), words,
-               [&](uint32_t begin, uint32_t end, uint32_t) { countWordRange(state, patterns, chosen, begin, end); });
+    // Cut by nodes: each part counts all chosen rows over its words, into
+    // counts of its own.
+    forEachPart(parts, static_cast<uint32_t>(state.covered0.size()), words,
+                [&](uint32_t begin, uint32_t end, uint32_t) { countWordRange(state, patterns, chosen, begin, end); });
 }
 
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row) {

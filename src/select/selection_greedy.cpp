@@ -5,8 +5,8 @@
 // key computed since the last pick is exact, and once such a key is on top
 // it beats every candidate, exactly as the scan's strictly-greater rule
 // would. Stale keys from the top are recomputed in batches, the first as
-// large as the number the last pick needed, then doubling, shared over the
-// threads when large; when a batch would take half the heap, every key is
+// large as the number the last pick needed, then doubling, a large batch
+// cut into parts; when a batch would take half the heap, every key is
 // recomputed in place instead. Which keys are recomputed changes only the
 // work, never the pick.
 #include <algorithm>
@@ -62,14 +62,14 @@ GainHeap initialGains(const std::vector<CandidateGain>& candidates, size_t vecto
 
 // Recomputes the keys of keys[begin, end) that are stale, in place.
 void refreshKeys(GainHeap& heap, size_t begin, size_t end, const OpenWords& open, const SelectionState& state,
-                 const PatternSet& patterns, SplitWork& split) {
+                 const PatternSet& patterns, const PassParts& parts) {
     size_t words = (end - begin) * gainWords(open);
     for (size_t index = begin; index < end; ++index) {
         if (heap.evaluatedAt[keyVector(heap.keys[index])] != heap.picks) {
             heap.replacedKeys.push_back(heap.keys[index]);
         }
     }
-    splitRange(split, static_cast<uint32_t>(end - begin), words, [&](uint32_t first, uint32_t last, uint32_t) {
+    forEachPart(parts, static_cast<uint32_t>(end - begin), words, [&](uint32_t first, uint32_t last, uint32_t) {
         for (size_t index = begin + first; index < begin + last; ++index) {
             uint32_t vector = keyVector(heap.keys[index]);
             if (heap.evaluatedAt[vector] != heap.picks) {
@@ -98,8 +98,8 @@ void pushRefreshedKeys(GainHeap& heap, size_t begin) {
 // Recomputes every stale key and rebuilds the heap: cheaper than taking most
 // of the keys off the heap one by one.
 void refreshAllKeys(GainHeap& heap, const OpenWords& open, const SelectionState& state, const PatternSet& patterns,
-                    SplitWork& split) {
-    refreshKeys(heap, 0, heap.keys.size(), open, state, patterns, split);
+                    const PassParts& parts) {
+    refreshKeys(heap, 0, heap.keys.size(), open, state, patterns, parts);
     std::erase_if(heap.keys, [](GainKey key) { return keyGain(key) == 0; });
     std::make_heap(heap.keys.begin(), heap.keys.end());
 }
@@ -107,7 +107,7 @@ void refreshAllKeys(GainHeap& heap, const OpenWords& open, const SelectionState&
 // The candidate of largest current gain, lowest index on ties; false when no
 // candidate adds a fault. Takes the pick off the heap.
 bool popBestCandidate(GainHeap& heap, const OpenWords& open, const SelectionState& state,
-                      const PatternSet& patterns, SplitWork& split, uint32_t& pick) {
+                      const PatternSet& patterns, const PassParts& parts, uint32_t& pick) {
     size_t batch = std::max<size_t>(1, heap.lastPickOutranked);
     while (!heap.keys.empty()) {
         GainKey best = heap.keys.front();
@@ -121,7 +121,7 @@ bool popBestCandidate(GainHeap& heap, const OpenWords& open, const SelectionStat
             return true;
         }
         if (batch >= heap.keys.size() / 2) {
-            refreshAllKeys(heap, open, state, patterns, split);
+            refreshAllKeys(heap, open, state, patterns, parts);
             continue;
         }
         // The stale keys from the top, at most `batch` of them, moved to the
@@ -132,7 +132,7 @@ bool popBestCandidate(GainHeap& heap, const OpenWords& open, const SelectionStat
             std::pop_heap(heap.keys.begin(), heap.keys.begin() + static_cast<std::ptrdiff_t>(begin));
             --begin;
         }
-        refreshKeys(heap, begin, end, open, state, patterns, split);
+        refreshKeys(heap, begin, end, open, state, patterns, parts);
         pushRefreshedKeys(heap, begin);
         batch *= 2;
     }
@@ -141,21 +141,21 @@ bool popBestCandidate(GainHeap& heap, const OpenWords& open, const SelectionStat
 
 }  // namespace
 
-void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
-                 SeedingCarry& carry) {
+void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
+                 const PassParts& parts, SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     if (vectors == 0) {
         return;
     }
     OpenWords open;
-    GainHeap heap = initialGains(startOpenWords(open, state, patterns, split, carry), vectors);
+    GainHeap heap = initialGains(startOpenWords(open, state, patterns, parts, carry), vectors);
     state.greedyPicks.reserve(heap.keys.size());
     // The cycle count is compared with the vectors looked at rather than the
     // declared count: the vectors beyond them have no row, are never picked,
     // and so cannot change where the phase stops.
     while (state.coveredCount < state.detectableTotal) {
         uint32_t pick = 0;
-        if (!popBestCandidate(heap, open, state, patterns, split, pick)) {
+        if (!popBestCandidate(heap, open, state, patterns, parts, pick)) {
             return;
         }
         state.state[pick] = Selected;
@@ -174,8 +174,8 @@ void greedyPhase(SelectionState& state, const SelectionOptions& options, const P
 }
 
 void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
-    SplitWork split;
+    PassParts parts;
     SeedingCarry carry;
-    greedyPhase(state, options, patterns, split, carry);
-    countChosenVectors(state, patterns, split);
+    greedyPhase(state, options, patterns, parts, carry);
+    countChosenVectors(state, patterns, parts);
 }

@@ -39,30 +39,21 @@ void gatherReach(const PatternSet& patterns, uint32_t begin, uint32_t end, std::
 }
 
 // The gains of every candidate and, unless the seeding gathered them, the
-// faults some row detects: one pass over the table, split by vector halves.
+// faults some row detects: one pass over the table, each part of the vectors
+// into reach planes of its own, merged in part order.
 std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& state, const PatternSet& patterns,
-                                       SplitWork& split) {
+                                       const PassParts& parts) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     size_t words = state.covered0.size();
-    bool needReach = open.reach0.empty();
     size_t tableWords = rowWords(patterns, 0, vectors);
-    // The second thread's planes only when the pass does split.
-    bool splits = vectors >= 2 && splitsOver(split, tableWords);
-    std::vector<uint64_t> laterReach0;
-    std::vector<uint64_t> laterReach1;
-    if (needReach) {
-        open.reach0.assign(words, 0);
-        open.reach1.assign(words, 0);
-        if (splits) {
-            laterReach0.assign(words, 0);
-            laterReach1.assign(words, 0);
-        }
-    }
+    bool needReach = open.reach0.empty();
+    size_t reachParts = needReach ? partCount(parts, vectors, tableWords) : 0;
+    std::vector<std::vector<uint64_t>> reach0(reachParts, std::vector<uint64_t>(words, 0));
+    std::vector<std::vector<uint64_t>> reach1(reachParts, std::vector<uint64_t>(words, 0));
     std::vector<uint32_t> gains(vectors, 0);
-    splitRange(split, vectors, tableWords, [&](uint32_t begin, uint32_t end, uint32_t part) {
+    forEachPart(parts, vectors, tableWords, [&](uint32_t begin, uint32_t end, uint32_t part) {
         if (needReach) {
-            gatherReach(patterns, begin, end, part == 0 ? open.reach0 : laterReach0,
-                        part == 0 ? open.reach1 : laterReach1);
+            gatherReach(patterns, begin, end, reach0[part], reach1[part]);
         }
         for (uint32_t vector = begin; vector < end; ++vector) {
             if (state.state[vector] == Candidate) {
@@ -70,9 +61,15 @@ std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& st
             }
         }
     });
-    for (size_t word = 0; needReach && splits && word < words; ++word) {
-        open.reach0[word] |= laterReach0[word];
-        open.reach1[word] |= laterReach1[word];
+    if (needReach) {
+        open.reach0 = std::move(reach0[0]);
+        open.reach1 = std::move(reach1[0]);
+        for (size_t part = 1; part < reachParts; ++part) {
+            for (size_t word = 0; word < words; ++word) {
+                open.reach0[word] |= reach0[part][word];
+                open.reach1[word] |= reach1[part][word];
+            }
+        }
     }
     std::vector<CandidateGain> candidates;
     for (uint32_t vector = 0; vector < vectors; ++vector) {
@@ -86,12 +83,12 @@ std::vector<CandidateGain> gatherGains(OpenWords& open, const SelectionState& st
 }  // namespace
 
 std::vector<CandidateGain> startOpenWords(OpenWords& open, const SelectionState& state, const PatternSet& patterns,
-                                          SplitWork& split, SeedingCarry& carry) {
+                                          const PassParts& parts, SeedingCarry& carry) {
     size_t words = state.covered0.size();
     open.reach0 = std::move(carry.reach0);
     open.reach1 = std::move(carry.reach1);
     std::vector<CandidateGain> candidates =
-        carry.gainsGathered ? std::move(carry.gains) : gatherGains(open, state, patterns, split);
+        carry.gainsGathered ? std::move(carry.gains) : gatherGains(open, state, patterns, parts);
     if (open.reach0.empty()) {
         open.reach0.assign(words, 0);
         open.reach1.assign(words, 0);

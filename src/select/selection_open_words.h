@@ -10,7 +10,7 @@
 #include "patterns/pattern_set.h"
 #include "select/selection_phases.h"
 #include "select/selection_state.h"
-#include "select/selection_workers.h"
+#include "select/pass_parts.h"
 
 struct OpenWords {
     std::vector<uint64_t> reach0;  // faults some row detects
@@ -24,7 +24,7 @@ struct OpenWords {
 // the open words to compute later gains over; takes what the seeding
 // carried, and makes one pass over the table for the rest.
 std::vector<CandidateGain> startOpenWords(OpenWords& open, const SelectionState& state, const PatternSet& patterns,
-                                          SplitWork& split, SeedingCarry& carry);
+                                          const PassParts& parts, SeedingCarry& carry);
 
 // The faults `vector` would add now.
 uint32_t currentGain(const OpenWords& open, const SelectionState& state, const PatternSet& patterns,

@@ -8,7 +8,7 @@
 #include "select/selection_options.h"
 #include "patterns/pattern_set.h"
 #include "select/selection_state.h"
-#include "select/selection_workers.h"
+#include "select/pass_parts.h"
 
 // Row `vector` of the table; a vector without a stored row is all 'X'.
 inline FaultTableRow selectionRow(const PatternSet& patterns, uint32_t vector) {
@@ -45,7 +45,7 @@ void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
 
 // count0 / count1 from scratch: at each node, the selected vectors whose row
 // detects the fault.
-void countChosenVectors(SelectionState& state, const PatternSet& patterns, SplitWork& split);
+void countChosenVectors(SelectionState& state, const PatternSet& patterns, const PassParts& parts);
 
 // Faults the vector would add: its detections whose flag is still clear.
 uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector);
@@ -81,17 +81,19 @@ void seedSelection(SelectionState& state, const SelectionOptions& options, const
 void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns);
 
 // The two phases as a run uses them: coverage through coverVector (the
-// counts are left to countChosenVectors), the long passes shared out by
-// `split`, and the seeding's findings carried to the greedy phase.
-void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
-               SeedingCarry& carry);
-void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
-                 SeedingCarry& carry);
+// counts are left to countChosenVectors), the long passes cut as `parts`
+// says, and the seeding's findings carried to the greedy phase.
+void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
+               const PassParts& parts, SeedingCarry& carry);
+void greedyPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
+                 const PassParts& parts, SeedingCarry& carry);
 
 // Drops, earliest first, every greedy pick whose faults other chosen vectors
 // all detect too. The counts must hold (as every phase above leaves them).
 void eliminateRedundant(SelectionState& state, const PatternSet& patterns);
 
-// runSelection with the work shared out as `work` says (tests take the
-// split paths on small tables with it); the results never depend on it.
+struct SelectionWork;
+
+// runSelection with the work shared out as `work` says (tests cut the passes
+// of small tables with it); the results never depend on it.
 SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work);

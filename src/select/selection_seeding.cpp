@@ -54,23 +54,26 @@ void mergePlane(std::vector<uint64_t>& once, std::vector<uint64_t>& twice, std::
     }
 }
 
-// One pass over every row, split by vector halves over the threads, so that
-// each thread streams whole rows. The later half has planes of its own only
-// when the pass does split.
-DetectionPlanes findDetections(const PatternSet& patterns, uint32_t vectors, SplitWork& split) {
-    size_t words = patterns.faultTable.maxWords;
-    DetectionPlanes planes(words, vectors);
-    if (vectors < 2 || !splitsOver(split, rowWords(patterns, 0, vectors))) {
-        gatherDetections(planes, patterns, 0, vectors);
-        return planes;
+// One pass over every row, each part of the vectors into planes of its own,
+// merged in part order.
+DetectionPlanes findDetections(const PatternSet& patterns, uint32_t vectors, const PassParts& parts) {
+    size_t tableWords = rowWords(patterns, 0, vectors);
+    std::vector<DetectionPlanes> planes;
+    size_t count = partCount(parts, vectors, tableWords);
+    for (size_t part = 0; part < count; ++part) {
+        planes.emplace_back(patterns.faultTable.maxWords, vectors);
     }
-    DetectionPlanes later(words, vectors);
-    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t part) {
-        gatherDetections(part == 0 ? planes : later, patterns, begin, end);
+    forEachPart(parts, vectors, tableWords, [&](uint32_t begin, uint32_t end, uint32_t part) {
+        gatherDetections(planes[part], patterns, begin, end);
     });
-    mergePlane(planes.once0, planes.twice0, planes.first0, later.once0, later.twice0, later.first0, planes.width);
-    mergePlane(planes.once1, planes.twice1, planes.first1, later.once1, later.twice1, later.first1, planes.width);
-    return planes;
+    for (size_t part = 1; part < planes.size(); ++part) {
+        const DetectionPlanes& later = planes[part];
+        mergePlane(planes[0].once0, planes[0].twice0, planes[0].first0, later.once0, later.twice0, later.first0,
+                   planes[0].width);
+        mergePlane(planes[0].once1, planes[0].twice1, planes[0].first1, later.once1, later.twice1, later.first1,
+                   planes[0].width);
+    }
+    return std::move(planes[0]);
 }
 
 // The essential list: per node at most one entry, for fault 0 when fault 0
@@ -119,10 +122,10 @@ uint32_t takeEssentialVectors(SelectionState& state, const SelectionOptions& opt
 // Discards every candidate that adds no fault to what is covered, and keeps
 // the gains of the others for the greedy phase, which starts from this
 // coverage.
-void pruneUseless(SelectionState& state, const PatternSet& patterns, SplitWork& split, SeedingCarry& carry) {
+void pruneUseless(SelectionState& state, const PatternSet& patterns, const PassParts& parts, SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     std::vector<uint32_t> gains(vectors, 0);
-    splitRange(split, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t) {
+    forEachPart(parts, vectors, rowWords(patterns, 0, vectors), [&](uint32_t begin, uint32_t end, uint32_t) {
         for (uint32_t vector = begin; vector < end; ++vector) {
             if (state.state[vector] == Candidate) {
                 gains[vector] = rowGain(state, selectionRow(patterns, vector));
@@ -145,11 +148,11 @@ void pruneUseless(SelectionState& state, const PatternSet& patterns, SplitWork& 
 }
 
 void seedWithEssentialVectors(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
-                              SplitWork& split, SeedingCarry& carry) {
+                              const PassParts& parts, SeedingCarry& carry) {
     auto vectors = static_cast<uint32_t>(state.state.size());
     uint32_t essentialCount = 0;
     {
-        DetectionPlanes planes = findDetections(patterns, vectors, split);
+        DetectionPlanes planes = findDetections(patterns, vectors, parts);
         EssentialEntries entries = findEssentialEntries(planes);
         if (entries.any) {
             essentialCount = takeEssentialVectors(state, options, patterns, entries, planes);
@@ -157,7 +160,7 @@ void seedWithEssentialVectors(SelectionState& state, const SelectionOptions& opt
         carry.reach0 = std::move(planes.once0);
         carry.reach1 = std::move(planes.once1);
     }
-    pruneUseless(state, patterns, split, carry);
+    pruneUseless(state, patterns, parts, carry);
     state.chosenCount = essentialCount;
 }
 
@@ -181,21 +184,21 @@ void seedWithWidestVector(SelectionState& state, const PatternSet& patterns) {
 
 }  // namespace
 
-void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns, SplitWork& split,
-               SeedingCarry& carry) {
+void seedPhase(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
+               const PassParts& parts, SeedingCarry& carry) {
     if (state.state.empty()) {
         return;
     }
     if (options.seedWithEssentialVectors) {
-        seedWithEssentialVectors(state, options, patterns, split, carry);
+        seedWithEssentialVectors(state, options, patterns, parts, carry);
     } else {
         seedWithWidestVector(state, patterns);
     }
 }
 
 void seedSelection(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
-    SplitWork split;
+    PassParts parts;
     SeedingCarry carry;
-    seedPhase(state, options, patterns, split, carry);
-    countChosenVectors(state, patterns, split);
+    seedPhase(state, options, patterns, parts, carry);
+    countChosenVectors(state, patterns, parts);
 }

@@ -12,6 +12,8 @@
 #include <system_error>
 #include <thread>
 
+#include "base/cpu_features.h"
+
 struct WorkerThread {
     std::mutex mutex;
     std::condition_variable wake;
@@ -87,42 +89,39 @@ void workerLoop(WorkerThread& worker) {
 }  // namespace
 
 SelectionWork defaultSelectionWork() {
-    return SelectionWork{std::thread::hardware_concurrency() > 1, DefaultMinParallelWords};
+    return SelectionWork{usableCpuCount() > 1, DefaultMinParallelWords};
 }
 
-SplitWork::SplitWork() = default;
-SplitWork::SplitWork(SplitWork&&) noexcept = default;
-SplitWork& SplitWork::operator=(SplitWork&&) noexcept = default;
+PassWorker::PassWorker() = default;
 
-SplitWork::~SplitWork() {
-    if (!worker) {
+PassWorker::~PassWorker() {
+    if (!thread) {
         return;
     }
     {
-        std::lock_guard lock(worker->mutex);
-        worker->stopping.store(true, std::memory_order_release);
+        std::lock_guard lock(thread->mutex);
+        thread->stopping.store(true, std::memory_order_release);
     }
-    worker->wake.notify_one();
-    worker->thread.join();
+    thread->wake.notify_one();
+    thread->thread.join();
 }
 
-SplitWork startSplitWork(const SelectionWork& work, size_t tableWords) {
-    SplitWork split;
-    split.minParallelWords = work.minParallelWords;
+void startPassWorker(PassWorker& worker, const SelectionWork& work, size_t tableWords) {
+    worker.parts.minParallelWords = work.minParallelWords;
     if (!work.secondThread || tableWords < work.minParallelWords) {
-        return split;
+        return;
     }
-    auto worker = std::make_unique<WorkerThread>();
+    auto thread = std::make_unique<WorkerThread>();
     try {
-        worker->thread = std::thread(workerLoop, std::ref(*worker));
+        thread->thread = std::thread(workerLoop, std::ref(*thread));
     } catch (const std::system_error&) {
-        return split;
+        return;
     }
-    split.worker = std::move(worker);
-    return split;
+    worker.thread = std::move(thread);
+    worker.parts.worker = worker.thread.get();
 }
 
-void runOnBothThreads(WorkerThread& worker, void (*run)(void* context, uint32_t part), void* context) {
+void runTwoParts(WorkerThread& worker, void (*run)(void* context, uint32_t part), void* context) {
     // The worker reads run and context only after it sees the new count,
     // and writes failure before it publishes its finish.
     worker.run = run;

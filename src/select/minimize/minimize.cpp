@@ -47,7 +47,7 @@ void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
         covered += static_cast<uint32_t>(std::popcount(word));
     }
     selection.coveredCount = covered;
-    SplitWork oneThread;
+    PassParts oneThread;
     countChosenVectors(selection, patterns, oneThread);
 }
 
