@@ -48,15 +48,30 @@ SelectionState select(const SelectionOptions& options, const PatternSet& pattern
     return runSelection(options, patterns);
 }
 
-// The run up to the end of the seeding.
+// The run up to the end of the seeding, its counts built.
 SelectionState seedOnly(const SelectionOptions& options, const PatternSet& patterns) {
     SelectionState state = createSelectionState(patterns);
     state.detectableTotal = countDetectable(patterns.faultSummary);
     if (options.faultCoverActive) {
         state.coverLimit = computeCoverLimit(options.faultCoverPercent, state.detectableTotal);
     }
-    seedSelection(state, options, patterns);
+    PassParts onePart;
+    SeedingCarry carry;
+    seedPhase(state, options, patterns, onePart, carry);
+    countChosenVectors(state, patterns, onePart);
     return state;
+}
+
+// A vector chosen by hand: its faults covered and counted.
+void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
+    coverVector(state, patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
+    addToCounts(state.count0, row.bits, row.words);
+    addToCounts(state.count1, row.bits + row.words, row.words);
+}
+
+uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector) {
+    return rowGain(state, selectionRow(patterns, vector));
 }
 
 // Five vectors over six nodes, every detection a fault 0.

@@ -103,13 +103,6 @@ void countWordRange(SelectionState& state, const PatternSet& patterns, const std
 
 }  // namespace
 
-void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
-    coverVector(state, patterns, vector);
-    FaultTableRow row = selectionRow(patterns, vector);
-    addToCounts(state.count0, row.bits, row.words);
-    addToCounts(state.count1, row.bits + row.words, row.words);
-}
-
 void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
     FaultTableRow row = selectionRow(patterns, vector);
     state.coveredCount += mergeNewBits(state.covered0.data(), row.bits, row.words);
@@ -141,10 +134,6 @@ void countChosenVectors(SelectionState& state, const PatternSet& patterns, const
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row) {
     return countNewBits(row.bits, state.covered0.data(), row.words) +
            countNewBits(row.bits + row.words, state.covered1.data(), row.words);
-}
-
-uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector) {
-    return rowGain(state, selectionRow(patterns, vector));
 }
 
 uint32_t detectionWidth(const PatternSet& patterns, uint32_t vector) {

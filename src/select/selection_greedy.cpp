@@ -173,9 +173,3 @@ void greedyPhase(SelectionState& state, const SelectionOptions& options, const P
     }
 }
 
-void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
-    PassParts parts;
-    SeedingCarry carry;
-    greedyPhase(state, options, patterns, parts, carry);
-    countChosenVectors(state, patterns, parts);
-}

@@ -34,12 +34,8 @@ inline size_t rowWords(const PatternSet& patterns, uint32_t begin, uint32_t end)
 // Every vector a candidate, every flag and count 0, all counters 0.
 SelectionState createSelectionState(const PatternSet& patterns);
 
-// Chooses the vector's detections: sets its uncovered flags (counting them in
-// coveredCount) and raises count0 / count1 at every node it detects.
-void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector);
-
-// Chooses the vector's detections as applyVector does, leaving count0 and
-// count1 to countChosenVectors: within a run the counts are built once, for
+// Chooses the vector's detections: sets its uncovered flags (counting them
+// in coveredCount), leaving count0 and count1 to countChosenVectors: within a run the counts are built once, for
 // the vectors chosen by the end of the greedy phase.
 void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vector);
 
@@ -47,8 +43,7 @@ void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
 // detects the fault.
 void countChosenVectors(SelectionState& state, const PatternSet& patterns, const PassParts& parts);
 
-// Faults the vector would add: its detections whose flag is still clear.
-uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector);
+// Faults the row would add: its detections whose flag is still clear.
 uint32_t rowGain(const SelectionState& state, const FaultTableRow& row);
 
 // Symbols of the vector's row other than 'X' (a lower-case 'x' counts).
@@ -71,14 +66,6 @@ struct SeedingCarry {
     std::vector<CandidateGain> gains;
     bool gainsGathered = false;
 };
-
-// Essential vectors and pruning, or with "-no_unique_vectors" the widest
-// vector; sets chosenCount and discardedCount.
-void seedSelection(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns);
-
-// Adds the candidate of largest gain (lowest index on ties) until everything
-// detectable is covered, the limit is passed or nothing adds a fault.
-void completeGreedily(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns);
 
 // The two phases as a run uses them: coverage through coverVector (the
 // counts are left to countChosenVectors), the long passes cut as `parts`

@@ -196,9 +196,3 @@ void seedPhase(SelectionState& state, const SelectionOptions& options, const Pat
     }
 }
 
-void seedSelection(SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
-    PassParts parts;
-    SeedingCarry carry;
-    seedPhase(state, options, patterns, parts, carry);
-    countChosenVectors(state, patterns, parts);
-}
