@@ -24,7 +24,7 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
     const std::vector<double>& u = lagrangian.multiplier;
     double value = 0;
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        value += u[e];
+        value += instance.demand[e] * u[e];
     }
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         double sum = 0;
@@ -43,7 +43,7 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
 
 bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, double target,
                      double stepFactor, std::vector<double>& subgradient, WorkBudget& budget) {
-    subgradient.assign(instance.elementCount, 1.0);
+    subgradient.assign(instance.demand.begin(), instance.demand.end());
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (lagrangian.reducedCost[c] < 0) {
             for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
@@ -92,7 +92,7 @@ uint32_t disjointElementCount(const CoverInstance& instance, WorkBudget& budget)
             free = !columnTaken[*c];
         }
         if (free) {
-            ++count;
+            count += instance.demand[e];
             for (const uint32_t* c = elementBegin(instance, e); c != elementEnd(instance, e); ++c) {
                 columnTaken[*c] = 1;
             }

@@ -1,7 +1,7 @@
 // The Lagrangian relaxation of the covering constraints. With multipliers
 // u >= 0, one per element, every column gets the reduced cost
 // c_j = 1 - sum of u over its elements, and
-//     L(u) = sum of u + sum over columns of min(0, c_j)
+//     L(u) = sum of demand * u + sum over columns of min(0, c_j)
 // is at most the size of any cover. Subgradient optimisation raises L(u).
 #pragma once
 
@@ -18,7 +18,7 @@ struct Lagrangian {
 };
 
 // u_e = the smallest 1 / size over the columns of e: every reduced cost is
-// then at least 0, and L(u) = sum of u.
+// then at least 0, and L(u) = sum of demand * u.
 Lagrangian startLagrangian(const CoverInstance& instance);
 
 // Recomputes the reduced costs and the value for the current multipliers.
@@ -26,7 +26,7 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
                         WorkBudget& budget);
 
 // One subgradient step towards the target value (an upper bound on the
-// optimum): s_e = 1 - (columns of e with negative reduced cost), kept at 0
+// optimum): s_e = demand - (columns of e with negative reduced cost), kept at 0
 // where u_e is 0 and s_e < 0; u += stepFactor * (target - L) / |s|^2 * s,
 // clipped at 0. Returns false when s is 0 (the multipliers cannot move).
 bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, double target,
@@ -36,6 +36,6 @@ bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, doub
 // first so that rounding errors never lift it above the true optimum.
 uint32_t integerBound(double value);
 
-// Elements no two of which share a column, taken by ascending degree: every
-// cover needs a column for each of them.
+// The demands of elements no two of which share a column, taken by
+// ascending degree: every cover needs that many columns for them.
 uint32_t disjointElementCount(const CoverInstance& instance, WorkBudget& budget);

@@ -14,8 +14,8 @@ uint32_t nextStamp(SwapScratch& scratch) {
 }
 
 // Tries to bring column k in for chosen columns it makes redundant, at least
-// two of them. `full` holds the chosen columns all of whose sole elements k
-// covers: any column that k lets go is one of them.
+// two of them. `full` holds the chosen columns all of whose critical elements
+// k relieves: any column that k lets go is one of them.
 bool tryColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t k,
                const std::vector<uint32_t>& full, WorkBudget& budget) {
     for (uint32_t a : full) {
@@ -24,7 +24,7 @@ bool tryColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t 
         spendWork(budget, columnSize(instance, k) + columnSize(instance, a));
         bool gained = false;
         for (uint32_t b : full) {
-            if (b != a && solution.chosen[b] && solution.uniqueCount[b] == 0) {
+            if (b != a && solution.chosen[b] && solution.criticalCount[b] == 0) {
                 removeColumn(solution, instance, b);
                 spendWork(budget, columnSize(instance, b));
                 gained = true;
@@ -55,25 +55,27 @@ uint32_t swapTwoForOne(CoverSolution& solution, const CoverInstance& instance,
             if (solution.chosen[k]) {
                 continue;
             }
-            // How many of each chosen column's sole elements k covers.
+            // How many of its critical elements k relieves, per chosen column:
+            // those covered exactly as often as their demand.
             uint32_t mark = nextStamp(scratch);
             scratch.touched.clear();
             for (const uint32_t* e = columnBegin(instance, k); e != columnEnd(instance, k); ++e) {
-                if (solution.coverCount[*e] != 1) {
+                if (solution.coverCount[*e] != instance.demand[*e]) {
                     continue;
                 }
-                auto a = static_cast<uint32_t>(solution.coverSum[*e]);
-                if (scratch.stamp[a] != mark) {
-                    scratch.stamp[a] = mark;
-                    scratch.hits[a] = 0;
-                    scratch.touched.push_back(a);
-                }
-                ++scratch.hits[a];
+                forChosenColumns(solution, instance, *e, [&](uint32_t a) {
+                    if (scratch.stamp[a] != mark) {
+                        scratch.stamp[a] = mark;
+                        scratch.hits[a] = 0;
+                        scratch.touched.push_back(a);
+                    }
+                    ++scratch.hits[a];
+                });
             }
             spendWork(budget, columnSize(instance, k));
             full.clear();
             for (uint32_t a : scratch.touched) {
-                if (scratch.hits[a] == solution.uniqueCount[a]) {
+                if (scratch.hits[a] == solution.criticalCount[a]) {
                     full.push_back(a);
                 }
             }

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "base/fatal_error.h"
-#include "select/minimize/cover_instance.h"
 #include "select/minimize/cover_search.h"
+#include "select/minimize/kept_cover.h"
 #include "select/selection_phases.h"
 
 namespace {
@@ -51,13 +51,13 @@ void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
     countChosenVectors(selection, patterns, oneThread);
 }
 
-uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
-                          uint64_t workLimit) {
+uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,
+                          const CoverDemands& demands) {
     const FaultTable& table = patterns.faultTable;
     uint32_t defaultCount = selectedCount(selection.state);
     WorkBudget budget{workLimit, 0};
 
-    KeptCover cover = buildKeptCover(table, selection.state, budget);
+    KeptCover cover = buildKeptCover(table, selection.state, demands, budget);
     reduceKeptCover(cover, budget);
     auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
     // The optimum is the fixed vectors plus an optimal cover of the residual
@@ -94,16 +94,18 @@ uint64_t minimizeWorkLimit(uint32_t vectors, uint32_t words) {
     return BaseWork + WorkPerTableWord * 2 * static_cast<uint64_t>(vectors) * words;
 }
 
-uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns) {
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns,
+                           const CoverDemands& demands) {
     const FaultTable& table = patterns.faultTable;
     return minimizeSelectionWithin(
-        selection, patterns, minimizeWorkLimit(static_cast<uint32_t>(table.rows.size()), table.maxWords));
+        selection, patterns, minimizeWorkLimit(static_cast<uint32_t>(table.rows.size()), table.maxWords),
+        demands);
 }
 
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
-                                 uint64_t workLimit) {
+                                 uint64_t workLimit, const CoverDemands& demands) {
     try {
-        return minimizeInMemory(selection, patterns, workLimit);
+        return improveSelection(selection, patterns, workLimit, demands);
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     }
