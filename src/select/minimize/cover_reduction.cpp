@@ -5,7 +5,14 @@
 // an element of no smaller demand is whose columns are all among its own.
 // So the optimum stays the same and every cover of what is left, with the
 // fixed vectors, meets every kept demand.
+//
+// Containment is tested member by member, the rarest element (or smallest
+// column) first, so a test that fails mostly costs a probe or two whatever
+// the sizes: in a bit matrix of elements by columns where that takes no more
+// room than the lists, by binary search in the sorted lists elsewhere. Only
+// what lost part of its list since it was last looked at is looked at again.
 #include <algorithm>
+#include <bit>
 
 #include "select/minimize/kept_cover.h"
 
@@ -15,69 +22,94 @@ struct Reduction {
     const CoverInstance& instance;
     std::vector<uint8_t> columnAlive;
     std::vector<uint8_t> elementAlive;
-    std::vector<uint32_t> aliveSize;    // per column: alive elements
-    std::vector<uint32_t> aliveDegree;  // per element: alive columns
-    std::vector<uint32_t> demand;       // per element: what the fixed columns leave
-    std::vector<uint32_t> stamp;        // marks of the current check
-    uint32_t stampValue = 0;
-    std::vector<uint32_t> newlyFixed;   // columns
+    std::vector<uint8_t> columnChanged;   // lost an element since its last check
+    std::vector<uint8_t> elementChanged;  // lost a column since its last check
+    std::vector<uint32_t> aliveSize;      // per column: alive elements
+    std::vector<uint32_t> aliveDegree;    // per element: alive columns
+    std::vector<uint32_t> demand;         // per element: what the fixed columns leave
+    std::vector<uint32_t> members;        // the alive list being tested, rarest first
+    uint32_t matrixWords = 0;             // per element row of the matrix; 0 without one
+    std::vector<uint64_t> matrix;         // bit c of row e: column c covers element e
+    std::vector<uint32_t> newlyFixed;     // columns
     bool changed = false;
 };
 
 Reduction startReduction(const CoverInstance& instance) {
-    Reduction reduction{instance, std::vector<uint8_t>(instance.columnCount, 1),
-                std::vector<uint8_t>(instance.elementCount, 1),
-                std::vector<uint32_t>(instance.columnCount),
-                std::vector<uint32_t>(instance.elementCount), instance.demand,
-                std::vector<uint32_t>(std::max(instance.columnCount, instance.elementCount), 0),
-                0, {}, false};
+    Reduction reduction{instance,
+                        std::vector<uint8_t>(instance.columnCount, 1),
+                        std::vector<uint8_t>(instance.elementCount, 1),
+                        std::vector<uint8_t>(instance.columnCount, 1),
+                        std::vector<uint8_t>(instance.elementCount, 1),
+                        std::vector<uint32_t>(instance.columnCount),
+                        std::vector<uint32_t>(instance.elementCount),
+                        instance.demand,
+                        {},
+                        0,
+                        {},
+                        {},
+                        false};
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         reduction.aliveSize[c] = columnSize(instance, c);
     }
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
         reduction.aliveDegree[e] = elementDegree(instance, e);
     }
+    uint32_t words = (instance.columnCount + 63) / 64;
+    if (static_cast<uint64_t>(words) * instance.elementCount <= instance.elementColumns.size()) {
+        reduction.matrixWords = words;
+        reduction.matrix.assign(static_cast<size_t>(words) * instance.elementCount, 0);
+        for (uint32_t e = 0; e < instance.elementCount; ++e) {
+            uint64_t* row = reduction.matrix.data() + static_cast<size_t>(e) * words;
+            for (const uint32_t* c = elementBegin(instance, e); c != elementEnd(instance, e); ++c) {
+                row[*c / 64] |= uint64_t{1} << (*c % 64);
+            }
+        }
+    }
     return reduction;
 }
 
-void killColumn(Reduction& reduction, uint32_t column) {
+void killColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
     reduction.columnAlive[column] = 0;
     reduction.changed = true;
     for (const uint32_t* e = columnBegin(reduction.instance, column); e != columnEnd(reduction.instance, column); ++e) {
         --reduction.aliveDegree[*e];
+        reduction.elementChanged[*e] = 1;
     }
+    spendWork(budget, columnSize(reduction.instance, column));
 }
 
-void killElement(Reduction& reduction, uint32_t element) {
+void killElement(Reduction& reduction, uint32_t element, WorkBudget& budget) {
     reduction.elementAlive[element] = 0;
     reduction.changed = true;
     for (const uint32_t* c = elementBegin(reduction.instance, element); c != elementEnd(reduction.instance, element); ++c) {
         --reduction.aliveSize[*c];
+        reduction.columnChanged[*c] = 1;
     }
-}
-
-uint32_t nextStamp(Reduction& reduction) {
-    if (++reduction.stampValue == 0) {
-        std::fill(reduction.stamp.begin(), reduction.stamp.end(), 0);
-        reduction.stampValue = 1;
-    }
-    return reduction.stampValue;
+    spendWork(budget, elementDegree(reduction.instance, element));
 }
 
 void fixColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     reduction.newlyFixed.push_back(column);
     for (const uint32_t* f = columnBegin(instance, column); f != columnEnd(instance, column); ++f) {
-        if (reduction.elementAlive[*f] && --reduction.demand[*f] == 0) {
-            killElement(reduction, *f);
+        if (!reduction.elementAlive[*f]) {
+            continue;
+        }
+        if (--reduction.demand[*f] == 0) {
+            killElement(reduction, *f, budget);
+        } else {
+            // Its columns may now need fewer dominators.
+            for (const uint32_t* c = elementBegin(instance, *f); c != elementEnd(instance, *f); ++c) {
+                reduction.columnChanged[*c] = 1;
+            }
+            spendWork(budget, elementDegree(instance, *f));
         }
     }
-    killColumn(reduction, column);
-    spendWork(budget, columnSize(instance, column));
+    killColumn(reduction, column, budget);
 }
 
 // An element left with no more columns than its demand: each of them is in
-// every cover.
+// every cover. Columns left without elements go.
 void fixSoleColumns(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
@@ -93,47 +125,82 @@ void fixSoleColumns(Reduction& reduction, WorkBudget& budget) {
     }
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (reduction.columnAlive[c] && reduction.aliveSize[c] == 0) {
-            killColumn(reduction, c);
+            killColumn(reduction, c, budget);
         }
     }
+    spendWork(budget, instance.elementCount + instance.columnCount);
+}
+
+bool inMatrix(const Reduction& reduction, uint32_t element, uint32_t column) {
+    return (reduction.matrix[static_cast<size_t>(element) * reduction.matrixWords + column / 64] >> (column % 64)) & 1;
+}
+
+// Whether the sorted list [begin, end) holds every one of `members`, tested
+// in order; counts the probes.
+bool holdsAll(const uint32_t* begin, const uint32_t* end, const std::vector<uint32_t>& members,
+              WorkBudget& budget) {
+    auto length = static_cast<uint64_t>(end - begin);
+    uint64_t probeCost = 1 + static_cast<uint64_t>(std::bit_width(length));
+    for (uint32_t member : members) {
+        spendWork(budget, probeCost);
+        if (!std::binary_search(begin, end, member)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Moves the member of the smallest count (the first of them) to the front.
+void rarestFirst(std::vector<uint32_t>& members, const std::vector<uint32_t>& count) {
+    size_t rarest = 0;
+    for (size_t i = 1; i < members.size(); ++i) {
+        rarest = count[members[i]] < count[members[rarest]] ? i : rarest;
+    }
+    std::swap(members[0], members[rarest]);
 }
 
 // Column j goes when as many alive columns k as the largest demand of its
-// alive elements cover all of them, each larger, or as large and of lower
+// alive elements hold all of them, each larger, or as large and of lower
 // index. Such a k holds j's rarest element.
 void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     for (uint32_t j = 0; j < instance.columnCount && workLeft(budget); ++j) {
-        if (!reduction.columnAlive[j]) {
+        if (!reduction.columnAlive[j] || !reduction.columnChanged[j]) {
             continue;
         }
-        uint32_t mark = nextStamp(reduction);
-        uint32_t rarest = 0;
-        uint32_t rarestDegree = UINT32_MAX;
+        reduction.columnChanged[j] = 0;
+        std::vector<uint32_t>& members = reduction.members;
+        members.clear();
         uint32_t dominatorsNeeded = 0;
         for (const uint32_t* e = columnBegin(instance, j); e != columnEnd(instance, j); ++e) {
             if (reduction.elementAlive[*e]) {
-                reduction.stamp[*e] = mark;
+                members.push_back(*e);
                 dominatorsNeeded = std::max(dominatorsNeeded, reduction.demand[*e]);
-                if (reduction.aliveDegree[*e] < rarestDegree) {
-                    rarestDegree = reduction.aliveDegree[*e];
-                    rarest = *e;
-                }
             }
         }
         spendWork(budget, columnSize(instance, j));
+        if (members.empty()) {
+            continue;
+        }
+        rarestFirst(members, reduction.aliveDegree);
+        uint32_t rarest = members.front();
         for (const uint32_t* k = elementBegin(instance, rarest); k != elementEnd(instance, rarest); ++k) {
+            spendWork(budget, 1);
             if (*k == j || !reduction.columnAlive[*k] || reduction.aliveSize[*k] < reduction.aliveSize[j] ||
                 (reduction.aliveSize[*k] == reduction.aliveSize[j] && *k > j)) {
                 continue;
             }
-            uint32_t shared = 0;
-            for (const uint32_t* e = columnBegin(instance, *k); e != columnEnd(instance, *k); ++e) {
-                shared += (reduction.stamp[*e] == mark && reduction.elementAlive[*e]) ? 1 : 0;
+            bool holds = true;
+            if (reduction.matrixWords > 0) {
+                for (auto m = members.begin(); m != members.end() && holds; ++m) {
+                    holds = inMatrix(reduction, *m, *k);
+                    spendWork(budget, 1);
+                }
+            } else {
+                holds = holdsAll(columnBegin(instance, *k), columnEnd(instance, *k), members, budget);
             }
-            spendWork(budget, columnSize(instance, *k));
-            if (shared == reduction.aliveSize[j] && --dominatorsNeeded == 0) {
-                killColumn(reduction, j);
+            if (holds && --dominatorsNeeded == 0) {
+                killColumn(reduction, j, budget);
                 break;
             }
         }
@@ -147,36 +214,42 @@ void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
 void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     for (uint32_t d = 0; d < instance.elementCount && workLeft(budget); ++d) {
-        if (!reduction.elementAlive[d]) {
+        if (!reduction.elementAlive[d] || !reduction.elementChanged[d]) {
             continue;
         }
-        uint32_t mark = nextStamp(reduction);
-        uint32_t smallest = 0;
-        uint32_t smallestSize = UINT32_MAX;
+        reduction.elementChanged[d] = 0;
+        std::vector<uint32_t>& members = reduction.members;
+        members.clear();
         for (const uint32_t* c = elementBegin(instance, d); c != elementEnd(instance, d); ++c) {
             if (reduction.columnAlive[*c]) {
-                reduction.stamp[*c] = mark;
-                if (reduction.aliveSize[*c] < smallestSize) {
-                    smallestSize = reduction.aliveSize[*c];
-                    smallest = *c;
-                }
+                members.push_back(*c);
             }
         }
         spendWork(budget, elementDegree(instance, d));
+        if (members.empty()) {
+            continue;
+        }
+        rarestFirst(members, reduction.aliveSize);
+        uint32_t smallest = members.front();
         for (const uint32_t* e = columnBegin(instance, smallest); e != columnEnd(instance, smallest); ++e) {
+            spendWork(budget, 1);
             if (*e == d || !reduction.elementAlive[*e] || reduction.aliveDegree[*e] < reduction.aliveDegree[d] ||
                 reduction.demand[*e] > reduction.demand[d] ||
                 (reduction.aliveDegree[*e] == reduction.aliveDegree[d] &&
                  reduction.demand[*e] == reduction.demand[d] && *e < d)) {
                 continue;
             }
-            uint32_t shared = 0;
-            for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
-                shared += (reduction.stamp[*c] == mark && reduction.columnAlive[*c]) ? 1 : 0;
+            bool holds = true;
+            if (reduction.matrixWords > 0) {
+                for (auto m = members.begin(); m != members.end() && holds; ++m) {
+                    holds = inMatrix(reduction, *e, *m);
+                    spendWork(budget, 1);
+                }
+            } else {
+                holds = holdsAll(elementBegin(instance, *e), elementEnd(instance, *e), members, budget);
             }
-            spendWork(budget, elementDegree(instance, *e));
-            if (shared == reduction.aliveDegree[d]) {
-                killElement(reduction, *e);
+            if (holds) {
+                killElement(reduction, *e, budget);
             }
         }
     }
