@@ -4,6 +4,13 @@
 #include <cmath>
 #include <numeric>
 
+namespace {
+
+// Below this a column's average choice moves no multiplier noticeably.
+constexpr double NegligibleChoice = 1e-6;
+
+}  // namespace
+
 Lagrangian startLagrangian(const CoverInstance& instance) {
     Lagrangian lagrangian;
     lagrangian.multiplier.assign(instance.elementCount, 0);
@@ -16,6 +23,7 @@ Lagrangian startLagrangian(const CoverInstance& instance) {
         lagrangian.multiplier[e] = 1.0 / largest;
     }
     lagrangian.reducedCost.assign(instance.columnCount, 1.0);
+    lagrangian.averageChoice.assign(instance.columnCount, 0.0);
     return lagrangian;
 }
 
@@ -36,8 +44,12 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
         if (cost < 0) {
             value += cost;
         }
+        double choice = cost < 0 ? 1.0 : 0.0;
+        double& average = lagrangian.averageChoice[c];
+        average = lagrangian.evaluated ? ChoiceWeight * choice + (1 - ChoiceWeight) * average : choice;
     }
     lagrangian.value = value;
+    lagrangian.evaluated = true;
     spendWork(budget, instance.columnElements.size() + instance.elementCount);
 }
 
@@ -45,9 +57,10 @@ bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, doub
                      double stepFactor, std::vector<double>& subgradient, WorkBudget& budget) {
     subgradient.assign(instance.demand.begin(), instance.demand.end());
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        if (lagrangian.reducedCost[c] < 0) {
+        double average = lagrangian.averageChoice[c];
+        if (average > NegligibleChoice) {
             for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-                subgradient[*e] -= 1.0;
+                subgradient[*e] -= average;
             }
             spendWork(budget, columnSize(instance, c));
         }

@@ -12,23 +12,33 @@
 #include "select/minimize/search_budget.h"
 
 struct Lagrangian {
-    std::vector<double> multiplier;   // per element
-    std::vector<double> reducedCost;  // per column, for the multipliers
-    double value = 0;                 // L of the multipliers
+    std::vector<double> multiplier;     // per element
+    std::vector<double> reducedCost;    // per column, for the multipliers
+    std::vector<double> averageChoice;  // per column: its choice (negative reduced
+                                        // cost) over the evaluations, each weighing
+                                        // ChoiceWeight and the earlier ones the rest
+    double value = 0;                   // L of the multipliers
+    bool evaluated = false;
 };
+
+constexpr double ChoiceWeight = 0.05;
 
 // u_e = the smallest 1 / size over the columns of e: every reduced cost is
 // then at least 0, and L(u) = sum of demand * u.
 Lagrangian startLagrangian(const CoverInstance& instance);
 
-// Recomputes the reduced costs and the value for the current multipliers.
+// Recomputes the reduced costs and the value for the current multipliers,
+// and takes the choice they make into the average (the first one as it is).
 void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
                         WorkBudget& budget);
 
-// One subgradient step towards the target value (an upper bound on the
-// optimum): s_e = demand - (columns of e with negative reduced cost), kept at 0
-// where u_e is 0 and s_e < 0; u += stepFactor * (target - L) / |s|^2 * s,
-// clipped at 0. Returns false when s is 0 (the multipliers cannot move).
+// One step towards the target value (an upper bound on the optimum) along
+// the subgradient of the averaged choice, s_e = demand - (average choice of
+// the columns of e): an average over the last steps does not swing from one
+// side of a degenerate optimum to the other as the choice of one step does.
+// s_e is kept at 0 where u_e is 0 and s_e < 0; u += stepFactor * (target - L)
+// / |s|^2 * s, clipped at 0. Returns false when s is 0 (the multipliers
+// cannot move).
 bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, double target,
                      double stepFactor, std::vector<double>& subgradient, WorkBudget& budget);
 

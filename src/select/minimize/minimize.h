@@ -18,15 +18,12 @@
 // candidate), chosenCount, the covered flags, the per-node counts and
 // coveredCount; cycleCount and greedyPicks are left as they are. Returns a
 // lower bound on the size of any set that meets those demands, at most
-// chosenCount. Deterministic: the search is bounded by a count of steps,
-// minimizeWorkLimit of the table's size.
+// chosenCount. Deterministic: the search is bounded by a count of steps
+// that grows with the size of the table and of the covering instance.
 uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns,
                            const CoverDemands& demands = CoverDemands{});
 
-// The same with a work limit of one's own (0 leaves only the first cover).
+// The same with a work limit of one's own, whatever the sizes (0 leaves
+// only the first cover).
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
                                  uint64_t workLimit, const CoverDemands& demands = CoverDemands{});
-
-// The work limit for a fault table of `vectors` rows of `words` words per
-// plane: a fixed amount for small tables, growing with the table beyond.
-uint64_t minimizeWorkLimit(uint32_t vectors, uint32_t words);
