@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "select/minimize/cover_branching.h"
+#include "select/minimize/cover_core.h"
 #include "select/minimize/cover_solution.h"
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/local_search.h"
@@ -25,6 +26,9 @@ constexpr uint64_t MaxBranchMultipliers = uint64_t{1} << 22;
 // The gap up to which the branch and bound may try to close it.
 constexpr uint32_t SmallGap = 2;
 constexpr uint64_t Seed = 0x7463636f6d706163ULL;
+// The local search runs on the columns among the CoreDepth cheapest of one
+// of their elements (and the best cover's).
+constexpr uint32_t CoreDepth = 30;
 
 struct SearchState {
     const CoverInstance& instance;
@@ -107,6 +111,25 @@ double raiseBound(SearchState& search, uint32_t knownCoverSize, std::vector<doub
     return best;
 }
 
+// Local search from `cover` on the core of the instance under the
+// multipliers, as searchWithWeights on the whole.
+std::vector<uint32_t> searchCore(const CoverInstance& instance, const std::vector<double>& multipliers,
+                                 const std::vector<uint32_t>& cover, uint32_t goal, SearchRandom& random,
+                                 WorkBudget& budget) {
+    CoverCore core = buildCore(instance, reducedCosts(instance, multipliers, budget), CoreDepth, cover, budget);
+    std::vector<uint32_t> coreCover;
+    auto next = core.column.begin();
+    for (uint32_t column : cover) {
+        next = std::lower_bound(next, core.column.end(), column);
+        coreCover.push_back(static_cast<uint32_t>(next - core.column.begin()));
+    }
+    std::vector<uint32_t> found = searchWithWeights(core.instance, coreCover, goal, random, budget);
+    for (uint32_t& column : found) {
+        column = core.column[column];
+    }
+    return found;
+}
+
 // A share of the work still left, as a budget of its own.
 WorkBudget shareOf(const WorkBudget& budget, uint64_t numerator, uint64_t denominator) {
     uint64_t left = budget.limit - std::min(budget.limit, budget.used);
@@ -137,12 +160,12 @@ CoverSearchResult searchCover(const CoverInstance& instance, uint32_t knownCover
     budget.used = part.used;
     uint32_t lowerBound = std::max(floor, integerBound(lagrangianValue));
 
-    // Local search with most of the work left, the branch and bound with the
-    // rest.
+    // Local search on the core with most of the work left, the branch and
+    // bound with the rest.
     if (lowerBound < bestSize(search)) {
         SearchRandom random{Seed};
         part = shareOf(budget, 3, 4);
-        search.best = searchWithWeights(instance, search.best, lowerBound, random, part);
+        search.best = searchCore(instance, multipliers, search.best, lowerBound, random, part);
         budget.used = part.used;
     }
     // Each proof that no cover of lowerBound columns exists raises it by one.

@@ -27,6 +27,20 @@ Lagrangian startLagrangian(const CoverInstance& instance) {
     return lagrangian;
 }
 
+std::vector<double> reducedCosts(const CoverInstance& instance, const std::vector<double>& multiplier,
+                                 WorkBudget& budget) {
+    std::vector<double> cost(instance.columnCount);
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        double sum = 0;
+        for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
+            sum += multiplier[*e];
+        }
+        cost[c] = 1.0 - sum;
+    }
+    spendWork(budget, instance.columnElements.size());
+    return cost;
+}
+
 void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
                         WorkBudget& budget) {
     const std::vector<double>& u = lagrangian.multiplier;

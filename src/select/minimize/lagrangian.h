@@ -27,6 +27,10 @@ constexpr double ChoiceWeight = 0.05;
 // then at least 0, and L(u) = sum of demand * u.
 Lagrangian startLagrangian(const CoverInstance& instance);
 
+// The reduced cost of every column under the multipliers.
+std::vector<double> reducedCosts(const CoverInstance& instance, const std::vector<double>& multiplier,
+                                 WorkBudget& budget);
+
 // Recomputes the reduced costs and the value for the current multipliers,
 // and takes the choice they make into the average (the first one as it is).
 void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
