@@ -318,8 +318,8 @@ TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
     SsbddModel model;
     Random random(31);
     for (int index = 0; index < 24; ++index) {
-        uint32_t vectors = 40 + below(random, 160);
-        uint32_t nodes = 20 + below(random, 140);
+        uint32_t vectors = 100 + below(random, 900);
+        uint32_t nodes = 50 + below(random, 550);
         Table table = index % 4 < 2 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
         PatternSet patterns = toPatternSet(table);
         CoverDemands demands = randomDemands(random, table, index);
@@ -329,10 +329,10 @@ TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
             const SelectionState& before = starts[set];
             std::vector<uint32_t> kept = keptDemands(table, before.state, demands);
             SelectionState first = before;
-            uint32_t firstBound = minimizeSelectionWithin(first, patterns, 3000000, demands);
+            uint32_t firstBound = minimizeSelectionWithin(first, patterns, 10000000, demands);
             expectSoundImprovement(table, before, first, firstBound, kept, what);
             SelectionState second = before;
-            uint32_t secondBound = minimizeSelectionWithin(second, patterns, 3000000, demands);
+            uint32_t secondBound = minimizeSelectionWithin(second, patterns, 10000000, demands);
             EXPECT_EQ(second.state, first.state) << what;
             EXPECT_EQ(secondBound, firstBound) << what;
         }
