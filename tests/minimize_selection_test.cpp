@@ -1,6 +1,6 @@
 // "-minimize" on fault tables built in memory: the improved set against the
 // default selection it starts from, and against exact optima found by trying
-// every subset of a small table.
+// every subset of a small table; with every demand 1 and with random demands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "patterns/pattern_set.h"
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/minimize.h"
+#include "select/selection_phases.h"
 #include "select/selection_state.h"
 #include "selection_support.h"
 
@@ -79,17 +80,19 @@ Table spreadTable(Random& random, uint32_t vectors, uint32_t nodes) {
 // Vertex cover of a random graph: the vectors are the vertices and every
 // edge is a node whose fault 0 its two ends detect. Odd cycles put the
 // optimum above the Lagrangian bound, so only the branching closes the gap.
-Table graphTable(Random& random, uint32_t vertices, uint32_t edges) {
+// With three ends, a hypergraph whose demands of 2 do the same.
+Table graphTable(Random& random, uint32_t vertices, uint32_t edges, uint32_t ends) {
     Table table;
     table.rows.assign(vertices, std::string());
-    for (uint32_t edge = 0; edge < edges && vertices > 1; ++edge) {
-        uint32_t from = below(random, vertices);
-        uint32_t to = (from + 1 + below(random, vertices - 1)) % vertices;
+    for (uint32_t edge = 0; edge < edges && vertices >= ends; ++edge) {
         for (std::string& row : table.rows) {
             row += 'X';
         }
-        table.rows[from].back() = '0';
-        table.rows[to].back() = '0';
+        for (uint32_t placed = 0; placed < ends;) {
+            char& symbol = table.rows[below(random, vertices)].back();
+            placed += symbol == 'X' ? 1 : 0;
+            symbol = '0';
+        }
     }
     table.nodeCount = static_cast<uint32_t>(table.rows[0].size());
     return table;
@@ -101,7 +104,7 @@ Table smallTable(Random& random, int index) {
     switch (index % 3) {
         case 0: return randomTable(random, vectors, nodes);
         case 1: return spreadTable(random, vectors, nodes);
-        default: return graphTable(random, vectors, 2 * nodes);
+        default: return graphTable(random, vectors, (2 + index % 2) * nodes, 2 + index % 2);
     }
 }
 
@@ -115,52 +118,89 @@ PatternSet toPatternSet(const Table& table) {
     return patternSetOf(table.rows, summaryOfRows(table.rows, table.nodeCount));
 }
 
-// Fault 2n + b is fault b of node n.
-std::vector<uint8_t> coveredBy(const Table& table, const std::vector<int32_t>& state) {
-    std::vector<uint8_t> covered(2 * size_t{table.nodeCount}, 0);
+// No demands (every demand 1) for even indexes; 2 for every fault for
+// every fourth; else from 0 to 3 per fault, mostly 1 or 2.
+CoverDemands randomDemands(Random& random, const Table& table, int index) {
+    CoverDemands demands;
+    if (index % 2 == 0) {
+        return demands;
+    }
+    for (uint32_t node = 0; node < table.nodeCount; ++node) {
+        for (std::vector<uint32_t>* list : {&demands.fault0, &demands.fault1}) {
+            list->push_back(index % 4 == 3       ? 2
+                            : below(random, 8) == 0 ? 0
+                                                    : 1 + below(random, 2) + (below(random, 4) == 0 ? 1 : 0));
+        }
+    }
+    return demands;
+}
+
+// Per fault 2n + b, fault b of node n: the vectors in the selected state
+// that detect it.
+std::vector<uint32_t> detectionCounts(const Table& table, const std::vector<int32_t>& state) {
+    std::vector<uint32_t> counts(2 * size_t{table.nodeCount}, 0);
     for (uint32_t v = 0; v < table.rows.size(); ++v) {
         for (uint32_t node = 0; v < state.size() && state[v] == Selected && node < table.nodeCount; ++node) {
             char symbol = symbolAt(table, v, node);
             if (symbol == '0' || symbol == '1') {
-                covered[2 * node + (symbol - '0')] = 1;
+                ++counts[2 * node + (symbol - '0')];
             }
         }
     }
-    return covered;
+    return counts;
 }
 
-// The fewest vectors that detect every fault in `kept`, by trying every
-// subset (at most 20 vectors, at most 32 nodes).
-uint32_t exactOptimum(const Table& table, const std::vector<uint8_t>& kept) {
-    uint64_t keptMask = 0;
-    for (size_t fault = 0; fault < kept.size(); ++fault) {
-        keptMask |= kept[fault] ? uint64_t{1} << fault : 0;
+// What a minimized set must keep of each fault: its demand, up to the
+// detections the set it starts from gives it.
+std::vector<uint32_t> keptDemands(const Table& table, const std::vector<int32_t>& state,
+                                  const CoverDemands& demands) {
+    std::vector<uint32_t> kept = detectionCounts(table, state);
+    for (uint32_t fault = 0; fault < kept.size(); ++fault) {
+        kept[fault] = std::min(kept[fault], demandOf(demands, fault % 2, fault / 2));
     }
+    return kept;
+}
+
+// The fewest vectors that detect every fault as often as `kept` says, by
+// trying every subset (at most 20 vectors).
+uint32_t exactOptimum(const Table& table, const std::vector<uint32_t>& kept) {
     auto vectors = static_cast<uint32_t>(table.rows.size());
-    std::vector<uint64_t> masks(vectors, 0);
+    std::vector<uint32_t> detectors(kept.size(), 0);  // per fault: a mask of vectors
     for (uint32_t v = 0; v < vectors; ++v) {
         for (uint32_t node = 0; node < table.nodeCount; ++node) {
             char symbol = symbolAt(table, v, node);
             if (symbol == '0' || symbol == '1') {
-                masks[v] |= uint64_t{1} << (2 * node + (symbol - '0'));
+                detectors[2 * node + (symbol - '0')] |= uint32_t{1} << v;
             }
         }
     }
-    // The union of each subset from the subset less its lowest vector.
-    std::vector<uint64_t> unionOf(size_t{1} << vectors, 0);
     uint32_t best = vectors;
-    for (uint32_t subset = 1; subset < (uint32_t{1} << vectors); ++subset) {
-        unionOf[subset] = unionOf[subset & (subset - 1)] | masks[__builtin_ctz(subset)];
+    for (uint32_t subset = 0; subset < (uint32_t{1} << vectors); ++subset) {
         auto size = static_cast<uint32_t>(__builtin_popcount(subset));
-        if (size < best && (unionOf[subset] & keptMask) == keptMask) {
-            best = size;
+        bool meets = size < best;
+        for (size_t fault = 0; fault < kept.size() && meets; ++fault) {
+            meets = static_cast<uint32_t>(__builtin_popcount(subset & detectors[fault])) >= kept[fault];
         }
-    }
-    if (keptMask == 0) {
-        best = 0;
+        best = meets ? size : best;
     }
     return best;
 }
+
+// Every vector chosen: the start from which every fault keeps its whole
+// demand, up to the vectors that detect it.
+SelectionState everyVectorChosen(const PatternSet& patterns) {
+    SelectionState all = createSelectionState(patterns);
+    for (uint32_t v = 0; v < all.state.size(); ++v) {
+        applyVector(all, patterns, v);
+        all.state[v] = Selected;
+        ++all.chosenCount;
+    }
+    return all;
+}
+
+// The default selection under each option set, and with demands also every
+// vector chosen.
+std::vector<SelectionState> startingSets(const PatternSet& patterns, const CoverDemands& demands);
 
 std::vector<SelectionOptions> optionSets() {
     std::vector<SelectionOptions> sets(4);
@@ -173,6 +213,17 @@ std::vector<SelectionOptions> optionSets() {
     return sets;
 }
 
+std::vector<SelectionState> startingSets(const PatternSet& patterns, const CoverDemands& demands) {
+    std::vector<SelectionState> starts;
+    for (const SelectionOptions& options : optionSets()) {
+        starts.push_back(runSelection(options, patterns));
+    }
+    if (!demands.fault0.empty()) {
+        starts.push_back(everyVectorChosen(patterns));
+    }
+    return starts;
+}
+
 std::string describe(uint64_t seed, int index, size_t optionSet) {
     return "seed " + std::to_string(seed) + " table " + std::to_string(index) + " options " +
            std::to_string(optionSet);
@@ -180,11 +231,12 @@ std::string describe(uint64_t seed, int index, size_t optionSet) {
 
 // What must hold after any minimization, whatever the work limit.
 void expectSoundImprovement(const Table& table, const SelectionState& before, const SelectionState& after,
-                            uint32_t bound, const std::string& what) {
-    std::vector<uint8_t> kept = coveredBy(table, before.state);
-    std::vector<uint8_t> covered = coveredBy(table, after.state);
+                            uint32_t bound, const std::vector<uint32_t>& kept, const std::string& what) {
+    std::vector<uint32_t> counts = detectionCounts(table, after.state);
+    std::vector<uint8_t> covered(counts.size());
     for (size_t fault = 0; fault < kept.size(); ++fault) {
-        ASSERT_TRUE(!kept[fault] || covered[fault]) << what << ": fault " << fault << " lost";
+        ASSERT_GE(counts[fault], kept[fault]) << what << ": fault " << fault << " short";
+        covered[fault] = counts[fault] > 0 ? 1 : 0;
     }
     auto selected = static_cast<uint32_t>(std::count(after.state.begin(), after.state.end(), Selected));
     EXPECT_EQ(after.chosenCount, selected) << what;
@@ -225,14 +277,16 @@ TEST(MinimizeSmallTables, ReachesTheExactOptimumAndProvesIt) {
         for (int index = 0; index < 60; ++index) {
             Table table = smallTable(random, index);
             PatternSet patterns = toPatternSet(table);
-            std::vector<SelectionOptions> sets = optionSets();
-            for (size_t set = 0; set < sets.size(); ++set) {
+            CoverDemands demands = randomDemands(random, table, index);
+            std::vector<SelectionState> starts = startingSets(patterns, demands);
+            for (size_t set = 0; set < starts.size(); ++set) {
                 std::string what = describe(seed, index, set);
-                SelectionState before = runSelection(sets[set], patterns);
+                const SelectionState& before = starts[set];
+                std::vector<uint32_t> kept = keptDemands(table, before.state, demands);
                 SelectionState after = before;
-                uint32_t bound = minimizeSelection(after, patterns);
-                expectSoundImprovement(table, before, after, bound, what);
-                uint32_t optimum = exactOptimum(table, coveredBy(table, before.state));
+                uint32_t bound = minimizeSelection(after, patterns, demands);
+                expectSoundImprovement(table, before, after, bound, kept, what);
+                uint32_t optimum = exactOptimum(table, kept);
                 EXPECT_EQ(after.chosenCount, optimum) << what;
                 EXPECT_EQ(bound, optimum) << what;
             }
@@ -246,13 +300,15 @@ TEST(MinimizeSmallTables, BoundNeverExceedsTheOptimumWithLittleWork) {
     for (int index = 0; index < 200; ++index) {
         Table table = smallTable(random, index);
         PatternSet patterns = toPatternSet(table);
-        SelectionState before = runSelection(SelectionOptions{}, patterns);
-        uint32_t optimum = exactOptimum(table, coveredBy(table, before.state));
+        CoverDemands demands = randomDemands(random, table, index);
+        SelectionState before = startingSets(patterns, demands).back();
+        std::vector<uint32_t> kept = keptDemands(table, before.state, demands);
+        uint32_t optimum = exactOptimum(table, kept);
         for (uint64_t limit : {uint64_t{0}, uint64_t{2000}, uint64_t{50000}}) {
             std::string what = describe(21, index, 0) + " limit " + std::to_string(limit);
             SelectionState after = before;
-            uint32_t bound = minimizeSelectionWithin(after, patterns, limit);
-            expectSoundImprovement(table, before, after, bound, what);
+            uint32_t bound = minimizeSelectionWithin(after, patterns, limit, demands);
+            expectSoundImprovement(table, before, after, bound, kept, what);
             EXPECT_LE(bound, optimum) << what;
         }
     }
@@ -262,19 +318,21 @@ TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
     SsbddModel model;
     Random random(31);
     for (int index = 0; index < 24; ++index) {
-        uint32_t vectors = 40 + below(random, 160);
-        uint32_t nodes = 20 + below(random, 140);
-        Table table = index % 2 == 0 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
+        uint32_t vectors = 100 + below(random, 900);
+        uint32_t nodes = 50 + below(random, 550);
+        Table table = index % 4 < 2 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
         PatternSet patterns = toPatternSet(table);
-        std::vector<SelectionOptions> sets = optionSets();
-        for (size_t set = 0; set < sets.size(); ++set) {
+        CoverDemands demands = randomDemands(random, table, index);
+        std::vector<SelectionState> starts = startingSets(patterns, demands);
+        for (size_t set = 0; set < starts.size(); ++set) {
             std::string what = describe(31, index, set);
-            SelectionState before = runSelection(sets[set], patterns);
+            const SelectionState& before = starts[set];
+            std::vector<uint32_t> kept = keptDemands(table, before.state, demands);
             SelectionState first = before;
-            uint32_t firstBound = minimizeSelectionWithin(first, patterns, 3000000);
-            expectSoundImprovement(table, before, first, firstBound, what);
+            uint32_t firstBound = minimizeSelectionWithin(first, patterns, 10000000, demands);
+            expectSoundImprovement(table, before, first, firstBound, kept, what);
             SelectionState second = before;
-            uint32_t secondBound = minimizeSelectionWithin(second, patterns, 3000000);
+            uint32_t secondBound = minimizeSelectionWithin(second, patterns, 10000000, demands);
             EXPECT_EQ(second.state, first.state) << what;
             EXPECT_EQ(secondBound, firstBound) << what;
         }

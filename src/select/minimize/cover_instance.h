@@ -1,5 +1,6 @@
 // The covering problem behind "-minimize": the faults to keep covered are the
-// elements, the vectors are the columns, every column costs one.
+// elements, the vectors are the columns, every column costs one, and every
+// element must be covered by as many chosen columns as its demand.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 #include <limits>
 #include <vector>
 
-#include "patterns/pattern_set.h"
-#include "select/minimize/search_budget.h"
 
 // An offset into the element lists of all columns together: the detections
 // of up to 2^32 vectors by up to 2^32 faults, far beyond 32 bits. It holds
@@ -23,6 +22,7 @@ static_assert(std::numeric_limits<CoverOffset>::max() >= std::numeric_limits<siz
 struct CoverInstance {
     uint32_t elementCount = 0;
     uint32_t columnCount = 0;
+    std::vector<uint32_t> demand;          // per element: 1 to its degree
     std::vector<uint32_t> columnVector;    // the vector behind each column
     std::vector<CoverOffset> columnStart;  // columnCount + 1 offsets into columnElements
     std::vector<uint32_t> columnElements;  // ascending within a column
@@ -51,28 +51,8 @@ inline uint32_t elementDegree(const CoverInstance& instance, uint32_t element) {
     return static_cast<uint32_t>(instance.elementStart[element + 1] - instance.elementStart[element]);
 }
 
-// The kept faults split into the vectors every cover must hold and the
-// instance that remains once they are taken.
-struct KeptCover {
-    std::vector<uint32_t> fixedVectors;  // ascending
-    CoverInstance residual;              // the kept faults the fixed vectors leave open
-};
-
-// The faults to keep are those the vectors in the selected state detect.
-// Every vector with a stored row may cover them; a vector that alone detects
-// a kept fault is fixed, and the residual instance holds the kept faults that
-// the fixed vectors leave open and the other vectors that detect any of them.
-KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& state,
-                         WorkBudget& budget);
-
 // Builds the instance of `columnCount` columns from the element list of each
-// column (ascending element numbers below elementCount).
-CoverInstance makeCoverInstance(uint32_t elementCount, std::vector<uint32_t> columnVector,
+// column (ascending element numbers below the size of `demand`).
+CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32_t> columnVector,
                                 std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements);
-
-// Removes columns whose elements another column also covers, elements whose
-// every cover also covers another element, and fixes the columns that are
-// left as the only cover of an element, until nothing changes. Keeps the
-// optimum: fixed vectors plus an optimal cover of the rest is optimal.
-void reduceKeptCover(KeptCover& cover, WorkBudget& budget);

@@ -1,11 +1,20 @@
-// Reductions of the residual instance. Every removal is justified by a column
-// or element that stays: a dominated column can be swapped for its dominator
-// in any cover, and a dominated element is covered whenever the element that
-// dominates it is. So the optimum stays the same and every cover of what is
-// left, with the fixed vectors, covers every kept fault.
+// Reductions of the residual instance. Every removal is justified by columns
+// or an element that stay: a column that as many other columns contain as
+// its elements demand can be swapped for one of them that a cover lacks (a
+// cover holding them all does without it), and an element is met whenever
+// an element of no smaller demand is whose columns are all among its own.
+// So the optimum stays the same and every cover of what is left, with the
+// fixed vectors, meets every kept demand.
+//
+// Containment is tested member by member, the rarest element (or smallest
+// column) first, so a test that fails mostly costs a probe or two whatever
+// the sizes: in a bit matrix of elements by columns where that takes no more
+// room than the lists, by binary search in the sorted lists elsewhere. Only
+// what lost part of its list since it was last looked at is looked at again.
 #include <algorithm>
+#include <bit>
 
-#include "select/minimize/cover_instance.h"
+#include "select/minimize/kept_cover.h"
 
 namespace {
 
@@ -13,155 +22,234 @@ struct Reduction {
     const CoverInstance& instance;
     std::vector<uint8_t> columnAlive;
     std::vector<uint8_t> elementAlive;
-    std::vector<uint32_t> aliveSize;    // per column: alive elements
-    std::vector<uint32_t> aliveDegree;  // per element: alive columns
-    std::vector<uint32_t> stamp;        // marks of the current check
-    uint32_t stampValue = 0;
-    std::vector<uint32_t> newlyFixed;   // columns
+    std::vector<uint8_t> columnChanged;   // lost an element since its last check
+    std::vector<uint8_t> elementChanged;  // lost a column since its last check
+    std::vector<uint32_t> aliveSize;      // per column: alive elements
+    std::vector<uint32_t> aliveDegree;    // per element: alive columns
+    std::vector<uint32_t> demand;         // per element: what the fixed columns leave
+    std::vector<uint32_t> members;        // the alive list being tested, rarest first
+    uint32_t matrixWords = 0;             // per element row of the matrix; 0 without one
+    std::vector<uint64_t> matrix;         // bit c of row e: column c covers element e
+    std::vector<uint32_t> newlyFixed;     // columns
     bool changed = false;
 };
 
 Reduction startReduction(const CoverInstance& instance) {
-    Reduction r{instance, std::vector<uint8_t>(instance.columnCount, 1),
-                std::vector<uint8_t>(instance.elementCount, 1),
-                std::vector<uint32_t>(instance.columnCount),
-                std::vector<uint32_t>(instance.elementCount),
-                std::vector<uint32_t>(std::max(instance.columnCount, instance.elementCount), 0),
-                0, {}, false};
+    Reduction reduction{instance,
+                        std::vector<uint8_t>(instance.columnCount, 1),
+                        std::vector<uint8_t>(instance.elementCount, 1),
+                        std::vector<uint8_t>(instance.columnCount, 1),
+                        std::vector<uint8_t>(instance.elementCount, 1),
+                        std::vector<uint32_t>(instance.columnCount),
+                        std::vector<uint32_t>(instance.elementCount),
+                        instance.demand,
+                        {},
+                        0,
+                        {},
+                        {},
+                        false};
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        r.aliveSize[c] = columnSize(instance, c);
+        reduction.aliveSize[c] = columnSize(instance, c);
     }
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        r.aliveDegree[e] = elementDegree(instance, e);
+        reduction.aliveDegree[e] = elementDegree(instance, e);
     }
-    return r;
-}
-
-void killColumn(Reduction& r, uint32_t column) {
-    r.columnAlive[column] = 0;
-    r.changed = true;
-    for (const uint32_t* e = columnBegin(r.instance, column); e != columnEnd(r.instance, column); ++e) {
-        --r.aliveDegree[*e];
-    }
-}
-
-void killElement(Reduction& r, uint32_t element) {
-    r.elementAlive[element] = 0;
-    r.changed = true;
-    for (const uint32_t* c = elementBegin(r.instance, element); c != elementEnd(r.instance, element); ++c) {
-        --r.aliveSize[*c];
-    }
-}
-
-uint32_t nextStamp(Reduction& r) {
-    if (++r.stampValue == 0) {
-        std::fill(r.stamp.begin(), r.stamp.end(), 0);
-        r.stampValue = 1;
-    }
-    return r.stampValue;
-}
-
-// An element left with one column: that column is in every cover.
-void fixSoleColumns(Reduction& r, WorkBudget& budget) {
-    const CoverInstance& instance = r.instance;
-    for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        if (!r.elementAlive[e] || r.aliveDegree[e] != 1) {
-            continue;
-        }
-        const uint32_t* c = elementBegin(instance, e);
-        while (!r.columnAlive[*c]) {
-            ++c;
-        }
-        uint32_t column = *c;
-        r.newlyFixed.push_back(column);
-        for (const uint32_t* f = columnBegin(instance, column); f != columnEnd(instance, column); ++f) {
-            if (r.elementAlive[*f]) {
-                killElement(r, *f);
+    uint32_t words = (instance.columnCount + 63) / 64;
+    if (static_cast<uint64_t>(words) * instance.elementCount <= instance.elementColumns.size()) {
+        reduction.matrixWords = words;
+        reduction.matrix.assign(static_cast<size_t>(words) * instance.elementCount, 0);
+        for (uint32_t e = 0; e < instance.elementCount; ++e) {
+            uint64_t* row = reduction.matrix.data() + static_cast<size_t>(e) * words;
+            for (const uint32_t* c = elementBegin(instance, e); c != elementEnd(instance, e); ++c) {
+                row[*c / 64] |= uint64_t{1} << (*c % 64);
             }
         }
-        killColumn(r, column);
-        spendWork(budget, columnSize(instance, column));
     }
-    for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        if (r.columnAlive[c] && r.aliveSize[c] == 0) {
-            killColumn(r, c);
-        }
-    }
+    return reduction;
 }
 
-// Column j goes when an alive column k covers all its alive elements and is
-// larger, or as large and of lower index. Such a k holds j's rarest element.
-void removeDominatedColumns(Reduction& r, WorkBudget& budget) {
-    const CoverInstance& instance = r.instance;
-    for (uint32_t j = 0; j < instance.columnCount && workLeft(budget); ++j) {
-        if (!r.columnAlive[j]) {
+void killColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
+    reduction.columnAlive[column] = 0;
+    reduction.changed = true;
+    for (const uint32_t* e = columnBegin(reduction.instance, column); e != columnEnd(reduction.instance, column); ++e) {
+        --reduction.aliveDegree[*e];
+        reduction.elementChanged[*e] = 1;
+    }
+    spendWork(budget, columnSize(reduction.instance, column));
+}
+
+void killElement(Reduction& reduction, uint32_t element, WorkBudget& budget) {
+    reduction.elementAlive[element] = 0;
+    reduction.changed = true;
+    for (const uint32_t* c = elementBegin(reduction.instance, element); c != elementEnd(reduction.instance, element); ++c) {
+        --reduction.aliveSize[*c];
+        reduction.columnChanged[*c] = 1;
+    }
+    spendWork(budget, elementDegree(reduction.instance, element));
+}
+
+void fixColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
+    const CoverInstance& instance = reduction.instance;
+    reduction.newlyFixed.push_back(column);
+    for (const uint32_t* f = columnBegin(instance, column); f != columnEnd(instance, column); ++f) {
+        if (!reduction.elementAlive[*f]) {
             continue;
         }
-        uint32_t mark = nextStamp(r);
-        uint32_t rarest = 0;
-        uint32_t rarestDegree = UINT32_MAX;
+        if (--reduction.demand[*f] == 0) {
+            killElement(reduction, *f, budget);
+        } else {
+            // Its columns may now need fewer dominators.
+            for (const uint32_t* c = elementBegin(instance, *f); c != elementEnd(instance, *f); ++c) {
+                reduction.columnChanged[*c] = 1;
+            }
+            spendWork(budget, elementDegree(instance, *f));
+        }
+    }
+    killColumn(reduction, column, budget);
+}
+
+// An element left with no more columns than its demand: each of them is in
+// every cover. Columns left without elements go.
+void fixSoleColumns(Reduction& reduction, WorkBudget& budget) {
+    const CoverInstance& instance = reduction.instance;
+    for (uint32_t e = 0; e < instance.elementCount; ++e) {
+        if (!reduction.elementAlive[e] || reduction.aliveDegree[e] > reduction.demand[e]) {
+            continue;
+        }
+        for (const uint32_t* c = elementBegin(instance, e); c != elementEnd(instance, e) && reduction.elementAlive[e];
+             ++c) {
+            if (reduction.columnAlive[*c]) {
+                fixColumn(reduction, *c, budget);
+            }
+        }
+    }
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        if (reduction.columnAlive[c] && reduction.aliveSize[c] == 0) {
+            killColumn(reduction, c, budget);
+        }
+    }
+    spendWork(budget, instance.elementCount + instance.columnCount);
+}
+
+bool inMatrix(const Reduction& reduction, uint32_t element, uint32_t column) {
+    return (reduction.matrix[static_cast<size_t>(element) * reduction.matrixWords + column / 64] >> (column % 64)) & 1;
+}
+
+// Whether the sorted list [begin, end) holds every one of `members`, tested
+// in order; counts the probes.
+bool holdsAll(const uint32_t* begin, const uint32_t* end, const std::vector<uint32_t>& members,
+              WorkBudget& budget) {
+    auto length = static_cast<uint64_t>(end - begin);
+    uint64_t probeCost = 1 + static_cast<uint64_t>(std::bit_width(length));
+    for (uint32_t member : members) {
+        spendWork(budget, probeCost);
+        if (!std::binary_search(begin, end, member)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Moves the member of the smallest count (the first of them) to the front.
+void rarestFirst(std::vector<uint32_t>& members, const std::vector<uint32_t>& count) {
+    size_t rarest = 0;
+    for (size_t i = 1; i < members.size(); ++i) {
+        rarest = count[members[i]] < count[members[rarest]] ? i : rarest;
+    }
+    std::swap(members[0], members[rarest]);
+}
+
+// Column j goes when as many alive columns k as the largest demand of its
+// alive elements hold all of them, each larger, or as large and of lower
+// index. Such a k holds j's rarest element.
+void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
+    const CoverInstance& instance = reduction.instance;
+    for (uint32_t j = 0; j < instance.columnCount && workLeft(budget); ++j) {
+        if (!reduction.columnAlive[j] || !reduction.columnChanged[j]) {
+            continue;
+        }
+        reduction.columnChanged[j] = 0;
+        std::vector<uint32_t>& members = reduction.members;
+        members.clear();
+        uint32_t dominatorsNeeded = 0;
         for (const uint32_t* e = columnBegin(instance, j); e != columnEnd(instance, j); ++e) {
-            if (r.elementAlive[*e]) {
-                r.stamp[*e] = mark;
-                if (r.aliveDegree[*e] < rarestDegree) {
-                    rarestDegree = r.aliveDegree[*e];
-                    rarest = *e;
-                }
+            if (reduction.elementAlive[*e]) {
+                members.push_back(*e);
+                dominatorsNeeded = std::max(dominatorsNeeded, reduction.demand[*e]);
             }
         }
         spendWork(budget, columnSize(instance, j));
+        if (members.empty()) {
+            continue;
+        }
+        rarestFirst(members, reduction.aliveDegree);
+        uint32_t rarest = members.front();
         for (const uint32_t* k = elementBegin(instance, rarest); k != elementEnd(instance, rarest); ++k) {
-            if (*k == j || !r.columnAlive[*k] || r.aliveSize[*k] < r.aliveSize[j] ||
-                (r.aliveSize[*k] == r.aliveSize[j] && *k > j)) {
+            spendWork(budget, 1);
+            if (*k == j || !reduction.columnAlive[*k] || reduction.aliveSize[*k] < reduction.aliveSize[j] ||
+                (reduction.aliveSize[*k] == reduction.aliveSize[j] && *k > j)) {
                 continue;
             }
-            uint32_t shared = 0;
-            for (const uint32_t* e = columnBegin(instance, *k); e != columnEnd(instance, *k); ++e) {
-                shared += (r.stamp[*e] == mark && r.elementAlive[*e]) ? 1 : 0;
+            bool holds = true;
+            if (reduction.matrixWords > 0) {
+                for (auto m = members.begin(); m != members.end() && holds; ++m) {
+                    holds = inMatrix(reduction, *m, *k);
+                    spendWork(budget, 1);
+                }
+            } else {
+                holds = holdsAll(columnBegin(instance, *k), columnEnd(instance, *k), members, budget);
             }
-            spendWork(budget, columnSize(instance, *k));
-            if (shared == r.aliveSize[j]) {
-                killColumn(r, j);
+            if (holds && --dominatorsNeeded == 0) {
+                killColumn(reduction, j, budget);
                 break;
             }
         }
     }
 }
 
-// Element e goes when the alive columns of an alive element d are all
-// columns of e, d having fewer columns, or as many and a lower index. Every
-// such e lies in each column of d, in particular in d's smallest one.
-void removeDominatedElements(Reduction& r, WorkBudget& budget) {
-    const CoverInstance& instance = r.instance;
+// Element e goes when the alive columns of an alive element d of no smaller
+// demand are all columns of e, d having fewer columns, or as many and a
+// larger demand or a lower index. Every such e lies in each column of d, in
+// particular in d's smallest one.
+void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
+    const CoverInstance& instance = reduction.instance;
     for (uint32_t d = 0; d < instance.elementCount && workLeft(budget); ++d) {
-        if (!r.elementAlive[d]) {
+        if (!reduction.elementAlive[d] || !reduction.elementChanged[d]) {
             continue;
         }
-        uint32_t mark = nextStamp(r);
-        uint32_t smallest = 0;
-        uint32_t smallestSize = UINT32_MAX;
+        reduction.elementChanged[d] = 0;
+        std::vector<uint32_t>& members = reduction.members;
+        members.clear();
         for (const uint32_t* c = elementBegin(instance, d); c != elementEnd(instance, d); ++c) {
-            if (r.columnAlive[*c]) {
-                r.stamp[*c] = mark;
-                if (r.aliveSize[*c] < smallestSize) {
-                    smallestSize = r.aliveSize[*c];
-                    smallest = *c;
-                }
+            if (reduction.columnAlive[*c]) {
+                members.push_back(*c);
             }
         }
         spendWork(budget, elementDegree(instance, d));
+        if (members.empty()) {
+            continue;
+        }
+        rarestFirst(members, reduction.aliveSize);
+        uint32_t smallest = members.front();
         for (const uint32_t* e = columnBegin(instance, smallest); e != columnEnd(instance, smallest); ++e) {
-            if (*e == d || !r.elementAlive[*e] || r.aliveDegree[*e] < r.aliveDegree[d] ||
-                (r.aliveDegree[*e] == r.aliveDegree[d] && *e < d)) {
+            spendWork(budget, 1);
+            if (*e == d || !reduction.elementAlive[*e] || reduction.aliveDegree[*e] < reduction.aliveDegree[d] ||
+                reduction.demand[*e] > reduction.demand[d] ||
+                (reduction.aliveDegree[*e] == reduction.aliveDegree[d] &&
+                 reduction.demand[*e] == reduction.demand[d] && *e < d)) {
                 continue;
             }
-            uint32_t shared = 0;
-            for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
-                shared += (r.stamp[*c] == mark && r.columnAlive[*c]) ? 1 : 0;
+            bool holds = true;
+            if (reduction.matrixWords > 0) {
+                for (auto m = members.begin(); m != members.end() && holds; ++m) {
+                    holds = inMatrix(reduction, *e, *m);
+                    spendWork(budget, 1);
+                }
+            } else {
+                holds = holdsAll(elementBegin(instance, *e), elementEnd(instance, *e), members, budget);
             }
-            spendWork(budget, elementDegree(instance, *e));
-            if (shared == r.aliveDegree[d]) {
-                killElement(r, *e);
+            if (holds) {
+                killElement(reduction, *e, budget);
             }
         }
     }
@@ -169,32 +257,33 @@ void removeDominatedElements(Reduction& r, WorkBudget& budget) {
 
 // The alive columns with their alive elements, renumbered in order.
 struct AliveColumns {
-    uint32_t elementCount = 0;
+    std::vector<uint32_t> demand;
     std::vector<uint32_t> columnVector;
     std::vector<CoverOffset> columnStart{0};
     std::vector<uint32_t> columnElements;
 };
 
-AliveColumns keepAlive(const Reduction& r) {
-    const CoverInstance& instance = r.instance;
+AliveColumns keepAlive(const Reduction& reduction) {
+    const CoverInstance& instance = reduction.instance;
     AliveColumns alive;
     std::vector<uint32_t> elementNumber(instance.elementCount, 0);
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        if (r.elementAlive[e]) {
-            elementNumber[e] = alive.elementCount++;
+        if (reduction.elementAlive[e]) {
+            elementNumber[e] = static_cast<uint32_t>(alive.demand.size());
+            alive.demand.push_back(reduction.demand[e]);
         }
     }
     CoverOffset entries = 0;
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        entries += r.columnAlive[c] ? r.aliveSize[c] : 0;
+        entries += reduction.columnAlive[c] ? reduction.aliveSize[c] : 0;
     }
     alive.columnElements.reserve(entries);
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        if (!r.columnAlive[c]) {
+        if (!reduction.columnAlive[c]) {
             continue;
         }
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            if (r.elementAlive[*e]) {
+            if (reduction.elementAlive[*e]) {
                 alive.columnElements.push_back(elementNumber[*e]);
             }
         }
@@ -209,23 +298,23 @@ AliveColumns keepAlive(const Reduction& r) {
 void reduceKeptCover(KeptCover& cover, WorkBudget& budget) {
     AliveColumns alive;
     {
-        Reduction r = startReduction(cover.residual);
+        Reduction reduction = startReduction(cover.residual);
         do {
-            r.changed = false;
-            fixSoleColumns(r, budget);
-            removeDominatedColumns(r, budget);
-            fixSoleColumns(r, budget);
-            removeDominatedElements(r, budget);
-        } while (r.changed && workLeft(budget));
-        for (uint32_t column : r.newlyFixed) {
+            reduction.changed = false;
+            fixSoleColumns(reduction, budget);
+            removeDominatedColumns(reduction, budget);
+            fixSoleColumns(reduction, budget);
+            removeDominatedElements(reduction, budget);
+        } while (reduction.changed && workLeft(budget));
+        for (uint32_t column : reduction.newlyFixed) {
             cover.fixedVectors.push_back(cover.residual.columnVector[column]);
         }
-        alive = keepAlive(r);
+        alive = keepAlive(reduction);
     }
     std::sort(cover.fixedVectors.begin(), cover.fixedVectors.end());
     // The reduction's arrays and the old instance go before the reduced
     // instance is transposed.
     cover.residual = CoverInstance{};
-    cover.residual = makeCoverInstance(alive.elementCount, std::move(alive.columnVector),
+    cover.residual = makeCoverInstance(std::move(alive.demand), std::move(alive.columnVector),
                                        std::move(alive.columnStart), std::move(alive.columnElements));
 }

@@ -1,44 +1,61 @@
 #include "select/minimize/cover_search.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "select/minimize/cover_branching.h"
+#include "select/minimize/cover_core.h"
 #include "select/minimize/cover_solution.h"
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/local_search.h"
+#include "select/minimize/weighted_search.h"
 
 namespace {
 
-constexpr uint32_t MaxSubgradientSteps = 3000;
 constexpr uint32_t StepsPerHeuristic = 10;
-constexpr uint32_t StepPatience = 30;
-// Perturbation rounds in a row without a smaller cover before giving up.
-constexpr uint32_t StallRounds = 5000;
+constexpr double FirstStepFactor = 0.1;
+constexpr double MinStepFactor = 1e-6;
+constexpr uint32_t StepWindow = 20;
+constexpr double WideSwing = 0.01;
+constexpr double NarrowSwing = 0.001;
+constexpr uint32_t StallSteps = 200;
+constexpr double SlowProgress = 0.001;
 // Branch and bound holds two multiplier vectors per level of its depth,
 // which the target bounds; beyond this many entries it is not tried.
 constexpr uint64_t MaxBranchMultipliers = uint64_t{1} << 22;
+// The gap up to which the branch and bound may try to close it.
+constexpr uint32_t SmallGap = 2;
 constexpr uint64_t Seed = 0x7463636f6d706163ULL;
+// The local search runs on the columns among the CoreDepth cheapest of one
+// of their elements (and the best cover's).
+constexpr uint32_t CoreDepth = 30;
 
 struct SearchState {
     const CoverInstance& instance;
-    CoverSolution best;
+    std::vector<uint32_t> best;  // the smallest cover found, ascending
     SwapScratch scratch;
-    std::vector<double> unitCost;
 };
 
+uint32_t bestSize(const SearchState& search) { return static_cast<uint32_t>(search.best.size()); }
+
+// A greedy cover under the costs, brought to a local optimum; kept when smaller.
 void offerCover(SearchState& search, const std::vector<double>& cost, WorkBudget& budget) {
     CoverSolution solution = emptySolution(search.instance);
     completeCover(solution, search.instance, cost, budget);
     polishCover(solution, search.instance, cost, search.scratch, budget);
-    if (solution.uncovered == 0 && solution.size < search.best.size) {
-        search.best = std::move(solution);
+    if (solution.uncovered == 0 && solution.size < bestSize(search)) {
+        search.best = chosenColumns(solution);
     }
 }
 
-// Subgradient optimisation from the step factor 2, halved whenever
-// StepPatience steps pass without a better value; a greedy cover from the
-// reduced costs every StepsPerHeuristic steps. Stops when the bound meets
-// the best known cover. Returns the best value and its multipliers.
+// Subgradient optimisation, a greedy cover from the reduced costs every
+// StepsPerHeuristic steps. The step factor follows the spread of the values
+// over each window of StepWindow steps: halved when they still swing by more
+// than WideSwing of the largest, raised by half when they move by less than
+// NarrowSwing. Stops when the bound meets the best known cover, or when
+// StallSteps steps in a row raise the best value by less than
+// SlowProgress of it: near the optimum the value creeps, and it is the
+// integer above it that counts. Returns the best value and its multipliers.
 double raiseBound(SearchState& search, uint32_t knownCoverSize, std::vector<double>& bestMultipliers,
                   WorkBudget& budget) {
     const CoverInstance& instance = search.instance;
@@ -46,32 +63,71 @@ double raiseBound(SearchState& search, uint32_t knownCoverSize, std::vector<doub
     bestMultipliers = lagrangian.multiplier;
     std::vector<double> subgradient;
     double best = 0;
-    double stepFactor = 2.0;
-    uint32_t sinceBest = 0;
-    for (uint32_t step = 0; step < MaxSubgradientSteps && workLeft(budget); ++step) {
+    double stepFactor = FirstStepFactor;
+    double windowLow = 0;
+    double windowHigh = 0;
+    double stallBase = 0;  // the best value when the current stall began
+    uint32_t stallStart = 0;
+    // The target stays the size of the cover known at the start: the steps
+    // react to it strongly, and a target that moves with every better cover
+    // found sends them astray.
+    const double target = std::min(knownCoverSize, bestSize(search));
+    for (uint32_t step = 0; workLeft(budget); ++step) {
         evaluateLagrangian(lagrangian, instance, budget);
-        if (lagrangian.value > best + 1e-9 * std::max(1.0, best)) {
-            best = lagrangian.value;
+        double value = lagrangian.value;
+        if (value > best) {
+            best = value;
             bestMultipliers = lagrangian.multiplier;
-            sinceBest = 0;
-        } else if (++sinceBest >= StepPatience) {
-            stepFactor /= 2;
-            sinceBest = 0;
         }
-        uint32_t upper = std::min(knownCoverSize, search.best.size);
+        uint32_t upper = std::min(knownCoverSize, bestSize(search));
         if (integerBound(best) >= upper) {
             break;
+        }
+        if (best > stallBase * (1 + SlowProgress)) {
+            stallBase = best;
+            stallStart = step;
+        } else if (step - stallStart >= StallSteps) {
+            break;
+        }
+        windowLow = step % StepWindow == 0 ? value : std::min(windowLow, value);
+        windowHigh = step % StepWindow == 0 ? value : std::max(windowHigh, value);
+        if (step % StepWindow == StepWindow - 1) {
+            double spread = windowHigh - windowLow;
+            if (spread > WideSwing * std::fabs(windowHigh)) {
+                stepFactor /= 2;
+            } else if (spread < NarrowSwing * std::fabs(windowHigh)) {
+                stepFactor *= 1.5;
+            }
         }
         if (step % StepsPerHeuristic == 0) {
             offerCover(search, lagrangian.reducedCost, budget);
         }
-        if (stepFactor < 1e-4 ||
-            !stepMultipliers(lagrangian, instance, static_cast<double>(upper), stepFactor,
+        if (stepFactor < MinStepFactor ||
+            !stepMultipliers(lagrangian, instance, target, stepFactor,
                              subgradient, budget)) {
             break;
         }
     }
     return best;
+}
+
+// Local search from `cover` on the core of the instance under the
+// multipliers, as searchWithWeights on the whole.
+std::vector<uint32_t> searchCore(const CoverInstance& instance, const std::vector<double>& multipliers,
+                                 const std::vector<uint32_t>& cover, uint32_t goal, SearchRandom& random,
+                                 WorkBudget& budget) {
+    CoverCore core = buildCore(instance, reducedCosts(instance, multipliers, budget), CoreDepth, cover, budget);
+    std::vector<uint32_t> coreCover;
+    auto next = core.column.begin();
+    for (uint32_t column : cover) {
+        next = std::lower_bound(next, core.column.end(), column);
+        coreCover.push_back(static_cast<uint32_t>(next - core.column.begin()));
+    }
+    std::vector<uint32_t> found = searchWithWeights(core.instance, coreCover, goal, random, budget);
+    for (uint32_t& column : found) {
+        column = core.column[column];
+    }
+    return found;
 }
 
 // A share of the work still left, as a budget of its own.
@@ -88,43 +144,48 @@ CoverSearchResult searchCover(const CoverInstance& instance, uint32_t knownCover
     if (instance.elementCount == 0) {
         return result;
     }
-    SearchState search{instance, emptySolution(instance), SwapScratch{},
-                       std::vector<double>(instance.columnCount, 1.0)};
-    search.best.size = UINT32_MAX;
-    offerCover(search, search.unitCost, budget);
+    SearchState search{instance, {}, SwapScratch{}};
+    {
+        CoverSolution first = emptySolution(instance);
+        std::vector<double> unitCost(instance.columnCount, 1.0);
+        completeCover(first, instance, unitCost, budget);
+        polishCover(first, instance, unitCost, search.scratch, budget);
+        search.best = chosenColumns(first);
+    }
 
     uint32_t floor = disjointElementCount(instance, budget);
     std::vector<double> multipliers;
-    WorkBudget part = shareOf(budget, 1, 3);
+    WorkBudget part = shareOf(budget, 1, 2);
     double lagrangianValue = raiseBound(search, knownCoverSize, multipliers, part);
     budget.used = part.used;
     uint32_t lowerBound = std::max(floor, integerBound(lagrangianValue));
 
-    if (lowerBound < std::min(knownCoverSize, search.best.size)) {
+    // Local search on the core with most of the work left, the branch and
+    // bound with the rest.
+    if (lowerBound < bestSize(search)) {
         SearchRandom random{Seed};
-        part = shareOf(budget, 1, 2);
-        iterateLocalSearch(search.best, instance, search.unitCost, StallRounds, lowerBound, random,
-                           search.scratch, part);
+        part = shareOf(budget, 3, 4);
+        search.best = searchCore(instance, multipliers, search.best, lowerBound, random, part);
         budget.used = part.used;
     }
     // Each proof that no cover of lowerBound columns exists raises it by one.
-    while (lowerBound < std::min(knownCoverSize, search.best.size) && workLeft(budget) &&
+    // All the work left where that may close the gap, a share elsewhere.
+    if (bestSize(search) - std::min(lowerBound, bestSize(search)) > SmallGap) {
+        budget.limit = shareOf(budget, 1, 4).limit;
+    }
+    while (lowerBound < bestSize(search) && workLeft(budget) &&
            static_cast<uint64_t>(instance.elementCount) * (lowerBound + 2) <= MaxBranchMultipliers) {
         BranchOutcome outcome = coverWithin(instance, lowerBound, multipliers, budget);
         if (outcome.verdict == BranchVerdict::NoCover) {
             ++lowerBound;
         } else {
             if (outcome.verdict == BranchVerdict::CoverFound) {
-                CoverSolution found = emptySolution(instance);
-                for (uint32_t column : outcome.cover) {
-                    addColumn(found, instance, column);
-                }
-                search.best = std::move(found);
+                search.best = outcome.cover;
             }
             break;
         }
     }
-    result.columns = chosenColumns(search.best);
-    result.lowerBound = std::min(lowerBound, search.best.size);
+    result.columns = search.best;
+    result.lowerBound = std::min(lowerBound, bestSize(search));
     return result;
 }

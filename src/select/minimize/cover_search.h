@@ -13,9 +13,11 @@ struct CoverSearchResult {
     uint32_t lowerBound = 0;        // no cover has fewer columns
 };
 
-// Subgradient optimisation of the Lagrangian bound, with a greedy cover from
-// the reduced costs every few steps, then iterated local search on the best
-// cover. `knownCoverSize` is the size of a cover known to exist (the target
-// of the subgradient steps), or UINT32_MAX.
+// Subgradient optimisation of the Lagrangian bound until it converges, with a
+// greedy cover from the reduced costs every few steps; then local search with
+// element weights from the best cover, and the branch and bound on what is
+// left of the work (all of it when the gap is small). `knownCoverSize` is the
+// size of a cover known to exist (the target of the subgradient steps), or
+// UINT32_MAX.
 CoverSearchResult searchCover(const CoverInstance& instance, uint32_t knownCoverSize,
                               WorkBudget& budget);

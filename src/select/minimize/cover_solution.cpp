@@ -7,37 +7,42 @@ CoverSolution emptySolution(const CoverInstance& instance) {
     solution.chosen.assign(instance.columnCount, 0);
     solution.coverCount.assign(instance.elementCount, 0);
     solution.coverSum.assign(instance.elementCount, 0);
-    solution.uniqueCount.assign(instance.columnCount, 0);
+    solution.criticalCount.assign(instance.columnCount, 0);
     solution.uncovered = instance.elementCount;
     return solution;
 }
 
 void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column) {
-    solution.chosen[column] = 1;
     ++solution.size;
     for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
-        uint32_t before = solution.coverCount[*e]++;
-        if (before == 0) {
-            --solution.uncovered;
-            ++solution.uniqueCount[column];
-        } else if (before == 1) {
-            --solution.uniqueCount[solution.coverSum[*e]];
+        uint32_t demand = instance.demand[*e];
+        uint32_t before = solution.coverCount[*e];
+        if (before < demand) {
+            ++solution.criticalCount[column];
+            solution.uncovered -= before + 1 == demand ? 1 : 0;
+        } else if (before == demand) {
+            // The column not yet marked: these are the others, no longer critical.
+            forChosenColumns(solution, instance, *e, [&](uint32_t other) { --solution.criticalCount[other]; });
         }
+        solution.coverCount[*e] = before + 1;
         solution.coverSum[*e] += column;
     }
+    solution.chosen[column] = 1;
 }
 
 void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column) {
     solution.chosen[column] = 0;
     --solution.size;
     for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
+        uint32_t demand = instance.demand[*e];
         uint32_t before = solution.coverCount[*e]--;
         solution.coverSum[*e] -= column;
-        if (before == 1) {
-            ++solution.uncovered;
-            --solution.uniqueCount[column];
-        } else if (before == 2) {
-            ++solution.uniqueCount[solution.coverSum[*e]];
+        if (before <= demand) {
+            --solution.criticalCount[column];
+            solution.uncovered += before == demand ? 1 : 0;
+        } else if (before == demand + 1) {
+            // The column no longer marked: the others, critical again.
+            forChosenColumns(solution, instance, *e, [&](uint32_t other) { ++solution.criticalCount[other]; });
         }
     }
 }
@@ -55,7 +60,7 @@ std::vector<uint32_t> chosenColumns(const CoverSolution& solution) {
 void dropRedundant(CoverSolution& solution, const CoverInstance& instance,
                    const std::vector<uint32_t>& order, WorkBudget& budget) {
     for (uint32_t column : order) {
-        if (solution.chosen[column] && solution.uniqueCount[column] == 0) {
+        if (solution.chosen[column] && solution.criticalCount[column] == 0) {
             removeColumn(solution, instance, column);
             spendWork(budget, columnSize(instance, column));
         }
@@ -88,7 +93,7 @@ void completeCover(CoverSolution& solution, const CoverInstance& instance,
     if (solution.uncovered == 0) {
         return;
     }
-    // Scores only grow as elements get covered, so a column whose count is
+    // Scores only grow as elements get met, so a column whose count is
     // still the one it was scored with is the best one (lazy evaluation).
     std::vector<uint32_t> newlyCovered(instance.columnCount, 0);
     std::priority_queue<ScoredColumn, std::vector<ScoredColumn>, LaterInHeap> heap;
@@ -97,7 +102,7 @@ void completeCover(CoverSolution& solution, const CoverInstance& instance,
             continue;
         }
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            newlyCovered[c] += solution.coverCount[*e] == 0 ? 1 : 0;
+            newlyCovered[c] += solution.coverCount[*e] < instance.demand[*e] ? 1 : 0;
         }
         if (newlyCovered[c] > 0) {
             heap.push({greedyScore(cost[c], newlyCovered[c]), c, newlyCovered[c]});
@@ -116,14 +121,15 @@ void completeCover(CoverSolution& solution, const CoverInstance& instance,
             continue;
         }
         for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            if (solution.coverCount[*e] == 0) {
+            if (solution.coverCount[*e] + 1 == instance.demand[*e]) {
                 for (const uint32_t* k = elementBegin(instance, *e); k != elementEnd(instance, *e); ++k) {
-                    --newlyCovered[*k];
+                    newlyCovered[*k] -= solution.chosen[*k] ? 0 : 1;
                 }
                 spendWork(budget, elementDegree(instance, *e));
             }
         }
         addColumn(solution, instance, c);
+        newlyCovered[c] = 0;
         spendWork(budget, columnSize(instance, c));
     }
 }

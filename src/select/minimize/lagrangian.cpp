@@ -4,6 +4,13 @@
 #include <cmath>
 #include <numeric>
 
+namespace {
+
+// Below this a column's average choice moves no multiplier noticeably.
+constexpr double NegligibleChoice = 1e-6;
+
+}  // namespace
+
 Lagrangian startLagrangian(const CoverInstance& instance) {
     Lagrangian lagrangian;
     lagrangian.multiplier.assign(instance.elementCount, 0);
@@ -16,7 +23,22 @@ Lagrangian startLagrangian(const CoverInstance& instance) {
         lagrangian.multiplier[e] = 1.0 / largest;
     }
     lagrangian.reducedCost.assign(instance.columnCount, 1.0);
+    lagrangian.averageChoice.assign(instance.columnCount, 0.0);
     return lagrangian;
+}
+
+std::vector<double> reducedCosts(const CoverInstance& instance, const std::vector<double>& multiplier,
+                                 WorkBudget& budget) {
+    std::vector<double> cost(instance.columnCount);
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        double sum = 0;
+        for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
+            sum += multiplier[*e];
+        }
+        cost[c] = 1.0 - sum;
+    }
+    spendWork(budget, instance.columnElements.size());
+    return cost;
 }
 
 void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
@@ -24,7 +46,7 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
     const std::vector<double>& u = lagrangian.multiplier;
     double value = 0;
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        value += u[e];
+        value += instance.demand[e] * u[e];
     }
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         double sum = 0;
@@ -36,18 +58,23 @@ void evaluateLagrangian(Lagrangian& lagrangian, const CoverInstance& instance,
         if (cost < 0) {
             value += cost;
         }
+        double choice = cost < 0 ? 1.0 : 0.0;
+        double& average = lagrangian.averageChoice[c];
+        average = lagrangian.evaluated ? ChoiceWeight * choice + (1 - ChoiceWeight) * average : choice;
     }
     lagrangian.value = value;
+    lagrangian.evaluated = true;
     spendWork(budget, instance.columnElements.size() + instance.elementCount);
 }
 
 bool stepMultipliers(Lagrangian& lagrangian, const CoverInstance& instance, double target,
                      double stepFactor, std::vector<double>& subgradient, WorkBudget& budget) {
-    subgradient.assign(instance.elementCount, 1.0);
+    subgradient.assign(instance.demand.begin(), instance.demand.end());
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        if (lagrangian.reducedCost[c] < 0) {
+        double average = lagrangian.averageChoice[c];
+        if (average > NegligibleChoice) {
             for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-                subgradient[*e] -= 1.0;
+                subgradient[*e] -= average;
             }
             spendWork(budget, columnSize(instance, c));
         }
@@ -92,7 +119,7 @@ uint32_t disjointElementCount(const CoverInstance& instance, WorkBudget& budget)
             free = !columnTaken[*c];
         }
         if (free) {
-            ++count;
+            count += instance.demand[e];
             for (const uint32_t* c = elementBegin(instance, e); c != elementEnd(instance, e); ++c) {
                 columnTaken[*c] = 1;
             }

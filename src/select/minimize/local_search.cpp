@@ -14,8 +14,8 @@ uint32_t nextStamp(SwapScratch& scratch) {
 }
 
 // Tries to bring column k in for chosen columns it makes redundant, at least
-// two of them. `full` holds the chosen columns all of whose sole elements k
-// covers: any column that k lets go is one of them.
+// two of them. `full` holds the chosen columns all of whose critical elements
+// k relieves: any column that k lets go is one of them.
 bool tryColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t k,
                const std::vector<uint32_t>& full, WorkBudget& budget) {
     for (uint32_t a : full) {
@@ -24,7 +24,7 @@ bool tryColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t 
         spendWork(budget, columnSize(instance, k) + columnSize(instance, a));
         bool gained = false;
         for (uint32_t b : full) {
-            if (b != a && solution.chosen[b] && solution.uniqueCount[b] == 0) {
+            if (b != a && solution.chosen[b] && solution.criticalCount[b] == 0) {
                 removeColumn(solution, instance, b);
                 spendWork(budget, columnSize(instance, b));
                 gained = true;
@@ -55,25 +55,27 @@ uint32_t swapTwoForOne(CoverSolution& solution, const CoverInstance& instance,
             if (solution.chosen[k]) {
                 continue;
             }
-            // How many of each chosen column's sole elements k covers.
+            // How many of its critical elements k relieves, per chosen column:
+            // those covered exactly as often as their demand.
             uint32_t mark = nextStamp(scratch);
             scratch.touched.clear();
             for (const uint32_t* e = columnBegin(instance, k); e != columnEnd(instance, k); ++e) {
-                if (solution.coverCount[*e] != 1) {
+                if (solution.coverCount[*e] != instance.demand[*e]) {
                     continue;
                 }
-                auto a = static_cast<uint32_t>(solution.coverSum[*e]);
-                if (scratch.stamp[a] != mark) {
-                    scratch.stamp[a] = mark;
-                    scratch.hits[a] = 0;
-                    scratch.touched.push_back(a);
-                }
-                ++scratch.hits[a];
+                forChosenColumns(solution, instance, *e, [&](uint32_t a) {
+                    if (scratch.stamp[a] != mark) {
+                        scratch.stamp[a] = mark;
+                        scratch.hits[a] = 0;
+                        scratch.touched.push_back(a);
+                    }
+                    ++scratch.hits[a];
+                });
             }
             spendWork(budget, columnSize(instance, k));
             full.clear();
             for (uint32_t a : scratch.touched) {
-                if (scratch.hits[a] == solution.uniqueCount[a]) {
+                if (scratch.hits[a] == solution.criticalCount[a]) {
                     full.push_back(a);
                 }
             }
@@ -94,73 +96,5 @@ void polishCover(CoverSolution& solution, const CoverInstance& instance,
     dropRedundant(solution, instance, order, budget);
     while (swapTwoForOne(solution, instance, scratch, budget) > 0) {
         dropRedundant(solution, instance, chosenColumns(solution), budget);
-    }
-}
-
-namespace {
-
-// Takes out a random chosen column and up to `extra` chosen columns that
-// share one of its elements; returns the columns taken out.
-std::vector<uint32_t> perturb(CoverSolution& solution, const CoverInstance& instance,
-                              uint32_t extra, SearchRandom& random, WorkBudget& budget) {
-    std::vector<uint32_t> chosen = chosenColumns(solution);
-    std::vector<uint32_t> removed;
-    if (chosen.empty()) {
-        return removed;
-    }
-    uint32_t first = chosen[randomBelow(random, static_cast<uint32_t>(chosen.size()))];
-    removeColumn(solution, instance, first);
-    removed.push_back(first);
-    uint32_t size = columnSize(instance, first);
-    for (uint32_t t = 0; t < extra && size > 0; ++t) {
-        uint32_t e = columnBegin(instance, first)[randomBelow(random, size)];
-        uint32_t degree = elementDegree(instance, e);
-        uint32_t start = randomBelow(random, degree);
-        for (uint32_t i = 0; i < degree; ++i) {
-            uint32_t c = elementBegin(instance, e)[(start + i) % degree];
-            if (solution.chosen[c]) {
-                removeColumn(solution, instance, c);
-                removed.push_back(c);
-                break;
-            }
-        }
-        spendWork(budget, degree);
-    }
-    spendWork(budget, chosen.size() + size);
-    return removed;
-}
-
-}  // namespace
-
-void iterateLocalSearch(CoverSolution& best, const CoverInstance& instance,
-                        const std::vector<double>& cost, uint32_t stallRounds, uint32_t goal,
-                        SearchRandom& random, SwapScratch& scratch, WorkBudget& budget) {
-    CoverSolution current = best;
-    std::vector<double> noisy(instance.columnCount);
-    for (uint32_t stalled = 0; stalled < stallRounds && best.size > goal && workLeft(budget); ++stalled) {
-        CoverSolution trial = current;
-        std::vector<uint32_t> removed = perturb(trial, instance, randomBelow(random, 3), random, budget);
-        // Costs with noise, the columns just taken out made dear, so that the
-        // repair looks elsewhere first.
-        for (uint32_t c = 0; c < instance.columnCount; ++c) {
-            noisy[c] = cost[c] * (1.0 + 0.5 * static_cast<double>(nextRandom(random) >> 11) * 0x1.0p-53);
-        }
-        for (uint32_t c : removed) {
-            noisy[c] = cost[c] * 4.0;
-        }
-        spendWork(budget, instance.columnCount);
-        completeCover(trial, instance, noisy, budget);
-        polishCover(trial, instance, noisy, scratch, budget);
-        if (trial.uncovered != 0) {
-            continue;
-        }
-        if (trial.size <= current.size) {
-            current = std::move(trial);
-            if (current.size < best.size) {
-                best = current;
-                stalled = 0;
-            }
-        }
-        spendWork(budget, instance.columnCount + instance.elementCount);
     }
 }

@@ -1,5 +1,5 @@
-// Local moves on a cover: replacing two chosen columns by one unchosen, and a
-// perturb-and-repair loop around them.
+// Local moves on a cover: redundant columns out, and two chosen columns
+// replaced by one unchosen.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +27,3 @@ uint32_t swapTwoForOne(CoverSolution& solution, const CoverInstance& instance,
 // redundant columns out (largest cost first), then two-for-one swaps.
 void polishCover(CoverSolution& solution, const CoverInstance& instance,
                  const std::vector<double>& cost, SwapScratch& scratch, WorkBudget& budget);
-
-// Iterated local search from `best`: removes a few chosen columns (and the
-// ones that share their elements, with some chance), completes the cover
-// greedily under perturbed costs, polishes it, and keeps the result when it
-// is no larger. Stops after `stallRounds` rounds in a row without a smaller
-// cover, when the budget is spent or when `best` has no more than `goal`
-// columns; `best` ends as the smallest cover seen.
-void iterateLocalSearch(CoverSolution& best, const CoverInstance& instance,
-                        const std::vector<double>& cost, uint32_t stallRounds, uint32_t goal,
-                        SearchRandom& random, SwapScratch& scratch, WorkBudget& budget);

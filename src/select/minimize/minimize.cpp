@@ -5,17 +5,26 @@
 #include <new>
 
 #include "base/fatal_error.h"
-#include "select/minimize/cover_instance.h"
 #include "select/minimize/cover_search.h"
+#include "select/minimize/kept_cover.h"
 #include "select/selection_phases.h"
 
 namespace {
 
 // Small tables get a fixed amount of search; larger ones a fixed amount per
 // table word on top, which keeps the search in proportion with the default
-// selection, whose work grows with the table too.
+// selection, whose work grows with the table too; and a covering instance
+// gets an amount per detection, what a few hundred steps of the subgradient
+// take, as a dense one needs them whatever the size of its table.
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
-constexpr uint64_t WorkPerTableWord = 64;
+constexpr uint64_t WorkPerTableWord = 256;
+constexpr uint64_t WorkPerDetection = 500;
+
+// A fixed number of steps and a number per detection of the reduced instance.
+struct WorkLimit {
+    uint64_t fixed = 0;
+    uint64_t perDetection = 0;
+};
 
 uint32_t selectedCount(const std::vector<int32_t>& state) {
     return static_cast<uint32_t>(std::count(state.begin(), state.end(), Selected));
@@ -51,14 +60,15 @@ void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
     countChosenVectors(selection, patterns, oneThread);
 }
 
-uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
-                          uint64_t workLimit) {
+uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns, WorkLimit workLimit,
+                          const CoverDemands& demands) {
     const FaultTable& table = patterns.faultTable;
     uint32_t defaultCount = selectedCount(selection.state);
-    WorkBudget budget{workLimit, 0};
+    WorkBudget budget{workLimit.fixed, 0};
 
-    KeptCover cover = buildKeptCover(table, selection.state, budget);
+    KeptCover cover = buildKeptCover(table, selection.state, demands, budget);
     reduceKeptCover(cover, budget);
+    budget.limit += workLimit.perDetection * cover.residual.columnElements.size();
     auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
     // The optimum is the fixed vectors plus an optimal cover of the residual
     // instance, so the default count less the fixed ones bounds the latter.
@@ -88,23 +98,26 @@ uint32_t minimizeInMemory(SelectionState& selection, const PatternSet& patterns,
     return std::min(bound, selection.chosenCount);
 }
 
-}  // namespace
-
-uint64_t minimizeWorkLimit(uint32_t vectors, uint32_t words) {
-    return BaseWork + WorkPerTableWord * 2 * static_cast<uint64_t>(vectors) * words;
-}
-
-uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns) {
-    const FaultTable& table = patterns.faultTable;
-    return minimizeSelectionWithin(
-        selection, patterns, minimizeWorkLimit(static_cast<uint32_t>(table.rows.size()), table.maxWords));
-}
-
-uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
-                                 uint64_t workLimit) {
+uint32_t improveOrFail(SelectionState& selection, const PatternSet& patterns, WorkLimit workLimit,
+                       const CoverDemands& demands) {
     try {
-        return minimizeInMemory(selection, patterns, workLimit);
+        return improveSelection(selection, patterns, workLimit, demands);
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     }
+}
+
+}  // namespace
+
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns,
+                           const CoverDemands& demands) {
+    const FaultTable& table = patterns.faultTable;
+    uint64_t tableWords = 2 * static_cast<uint64_t>(table.rows.size()) * table.maxWords;
+    WorkLimit limit{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection};
+    return improveOrFail(selection, patterns, limit, demands);
+}
+
+uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
+                                 uint64_t workLimit, const CoverDemands& demands) {
+    return improveOrFail(selection, patterns, WorkLimit{workLimit, 0}, demands);
 }
