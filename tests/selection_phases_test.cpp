@@ -62,14 +62,6 @@ SelectionState seedOnly(const SelectionOptions& options, const PatternSet& patte
     return state;
 }
 
-// A vector chosen by hand: its faults covered and counted.
-void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
-    coverVector(state, patterns, vector);
-    FaultTableRow row = selectionRow(patterns, vector);
-    addToCounts(state.count0, row.bits, row.words);
-    addToCounts(state.count1, row.bits + row.words, row.words);
-}
-
 uint32_t gainOf(const SelectionState& state, const PatternSet& patterns, uint32_t vector) {
     return rowGain(state, selectionRow(patterns, vector));
 }

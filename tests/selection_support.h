@@ -11,6 +11,7 @@
 
 #include "baseline_selection.h"
 #include "patterns/pattern_set.h"
+#include "select/selection_phases.h"
 #include "select/selection_state.h"
 #include "support/pattern_set_symbols.h"
 
@@ -49,6 +50,15 @@ inline std::string summaryOfRows(const std::vector<std::string>& rows, uint32_t 
         summary += fault0 && fault1 ? '&' : fault0 ? '0' : fault1 ? '1' : 'X';
     }
     return summary;
+}
+
+// A vector chosen by hand: its faults covered and counted (its state is
+// left to the caller).
+inline void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
+    coverVector(state, patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
+    addToCounts(state.count0, row.bits, row.words);
+    addToCounts(state.count1, row.bits + row.words, row.words);
 }
 
 // Every state, counter and pick, and the counts and flags of every node

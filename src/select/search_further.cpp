@@ -14,23 +14,16 @@ constexpr uint32_t BoundIterations = 300;
 // Restarts of the budget's search from other first vectors.
 constexpr uint32_t DeeperRestarts = 256;
 
-// Over the faults: the largest and the sum of min(count, demand).
-struct DemandStanding {
-    uint32_t largest = 0;
+// Over the faults: the sum of min(count, demand).
+uint64_t demandMetBy(const SelectionState& selection, const FaultDemands& demands) {
     uint64_t met = 0;
-};
-
-DemandStanding standingOf(const SelectionState& selection, const FaultDemands& demands) {
-    DemandStanding standing;
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const DetectionCounts& counts = plane == 0 ? selection.count0 : selection.count1;
         for (size_t node = 0; node < demands.words * 64; ++node) {
-            uint32_t met = std::min(countAt(counts, node), countAt(demands.demand[plane], node));
-            standing.largest = std::max(standing.largest, met);
-            standing.met += met;
+            met += std::min(countAt(counts, node), countAt(demands.demand[plane], node));
         }
     }
-    return standing;
+    return met;
 }
 
 }  // namespace
@@ -47,13 +40,21 @@ SearchBound searchFurther(SelectionState& selection, const SelectionOptions& opt
             bound.upper = true;
             // The relaxation's value can only fall below what a set meets by rounding.
             bound.value = std::max(budgetUpperBound(patterns, demands, options.vectorBudget, BoundIterations),
-                                   standingOf(selection, demands).met);
+                                   demandMetBy(selection, demands));
             return bound;
         }
         if (options.detections > 1) {
+            // The covering search on the demands (a multicover).
             FaultDemands demands = countDemands(patterns, options.detections);
-            // No set meets a fault's demand with fewer vectors than the demand.
-            bound.value = standingOf(selection, demands).largest;
+            CoverDemands cover;
+            for (uint32_t plane = 0; plane < 2; ++plane) {
+                std::vector<uint32_t>& list = plane == 0 ? cover.fault0 : cover.fault1;
+                list.resize(demands.words * 64);
+                for (size_t node = 0; node < list.size(); ++node) {
+                    list[node] = countAt(demands.demand[plane], node);
+                }
+            }
+            bound.value = minimizeSelection(selection, patterns, cover);
             return bound;
         }
         bound.value = minimizeSelection(selection, patterns);
