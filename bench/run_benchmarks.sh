@@ -14,6 +14,9 @@
 #                       cases always get --runs baseline runs
 #   --baseline-cases L  cases on which the baseline runs at all (default: all)
 #   --cases LIST        comma-separated subset of: d20k,g10k,g20k,g40k,c1908
+#                       (the default), or d100k: 100,000 vectors x 40,000
+#                       nodes, a 4.5 GB patterns file, too large for routine
+#                       runs (leave it out of --baseline-cases)
 #   --results DIR       where designs, outputs and the table go (default bench/results)
 #   --jobs N            build jobs (default: nproc)
 #   --no-build          use the binaries already in build/bench
@@ -85,9 +88,10 @@ case_table=(
     "g20k|g20k|--vectors 20000 --nodes 5000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 2"
     "g40k|g40k|--vectors 40000 --nodes 5000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 2"
     "c1908|c1908|copy:$repo/tests/data/c1908"
+    "d100k|d100k|--vectors 100000 --nodes 40000 --inputs 128 --constants 2 --outputs 64 --x-share 0.05 --seed 7"
 )
 
-selected() { [[ ",$1," == *",$2,"* || "$1" == "all" ]]; }
+selected() { [[ ",$1," == *",$2,"* || ("$1" == "all" && "$2" != d100k) ]]; }
 
 mkdir -p "$results/designs" "$results/work" "$results/out"
 
@@ -305,6 +309,12 @@ table="$results/table.md"
     if [[ -n "${fast_time[g10k]:-}" && -n "${fast_time[g20k]:-}" && -n "${fast_time[g40k]:-}" ]]; then
         check "growth 10,000 → 20,000 vectors ≤ 2.5×" "b / a <= 2.5" "${fast_time[g10k]}" "${fast_time[g20k]}"
         check "growth 20,000 → 40,000 vectors ≤ 2.5×" "b / a <= 2.5" "${fast_time[g20k]}" "${fast_time[g40k]}"
+    fi
+    if [[ -n "${fast_time[d100k]:-}" ]]; then
+        check "d100k peak RSS ≤ 0.3 × patterns file (${rss_ratio[d100k]})" "a <= 0.3" "${rss_ratio[d100k]}" 0
+        if [[ -n "${fast_time[d20k]:-}" ]]; then
+            check "d100k whole run ≤ 12× the d20k run ($(awk -v a="${fast_time[d100k]}" -v b="${fast_time[d20k]}" 'BEGIN { printf "%.1f", a / b }')×)" "a <= 12 * b" "${fast_time[d100k]}" "${fast_time[d20k]}"
+        fi
     fi
     if [[ -n "${fast_time[c1908]:-}" ]]; then
         echo "- c1908 identical output: ${identical[c1908]:-not compared}; speed-up ${speedups[c1908]:-not measured}${speedups[c1908]:+×}"

@@ -17,7 +17,7 @@ namespace {
 // gets an amount per detection, what a few hundred steps of the subgradient
 // take, as a dense one needs them whatever the size of its table.
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
-constexpr uint64_t WorkPerTableWord = 256;
+constexpr uint64_t WorkPerTableWord = 192;
 constexpr uint64_t WorkPerDetection = 500;
 
 // A fixed number of steps and a number per detection of the reduced instance.
