@@ -8,9 +8,9 @@
 //
 //   mechanisms_bench --design DIR/NAME [--minutes M]
 //
-// Reading and the selection on two threads are timed by the wall clock; the
-// selection on one thread and the row scan by the CPU time of the thread,
-// which other work on the cores disturbs less.
+// Reading and the selection are timed by the wall clock, the selection on
+// one thread also by the CPU time of the thread, which other work on the
+// cores disturbs less, to compare the kernel tiers.
 #include <time.h>
 #include <unistd.h>
 
@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -29,7 +28,6 @@
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"
 #include "patterns/pattern_set.h"
-#include "patterns/table_row_scan.h"
 #include "select/selection_phases.h"
 #include "select/selection_workers.h"
 
@@ -90,27 +88,9 @@ void report(const Measure& measure) {
                 idle, idleRuns, busy, busyRuns, all, allRuns);
 }
 
-// The TABLE rows of the file, each with its line feed.
-std::vector<std::string> tableRows(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> rows;
-    bool table = false;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] == '.') {
-            table = line.rfind(".TABLE", 0) == 0;
-        } else if (table) {
-            rows.push_back(line + "\n");
-        }
-    }
-    return rows;
-}
-
 int runMechanisms(const std::string& design, double minutes) {
     SsbddModel model = readModel(design + ".agm");
     PatternSet patterns = readPatternSet(design + ".tst", model);
-    std::vector<std::string> rows = tableRows(design + ".tst");
-    size_t words = (model.nodeCount + 63) / 64 + 2;
-    std::vector<uint64_t> fault0(words), fault1(words), lowerX(words);
     const CpuTier widest = activeCpuTier();
     // Each run at `tier`, or skipped (reported as 0) when the processor lacks it.
     auto atTier = [widest](CpuTier tier, std::function<double()> run) {
@@ -132,8 +112,7 @@ int runMechanisms(const std::string& design, double minutes) {
             return ms;
         };
     };
-    auto select = [&](bool secondThread) {
-        clockid_t clock = secondThread ? CLOCK_MONOTONIC : CLOCK_THREAD_CPUTIME_ID;
+    auto select = [&](bool secondThread, clockid_t clock) {
         SelectionWork work = defaultSelectionWork();
         work.secondThread = secondThread && work.secondThread;
         return [&, clock, work] {
@@ -142,28 +121,14 @@ int runMechanisms(const std::string& design, double minutes) {
             return clockMs(clock) - start;
         };
     };
-    auto scan = [&] {
-        double start = clockMs(CLOCK_THREAD_CPUTIME_ID);
-        for (const std::string& row : rows) {
-            std::fill(fault0.begin(), fault0.end(), 0);
-            std::fill(fault1.begin(), fault1.end(), 0);
-            std::fill(lowerX.begin(), lowerX.end(), 0);
-            scanTableSymbols(row.data(), row.size(), RowPlanes{fault0.data(), fault1.data(), lowerX.data()}, 0);
-        }
-        return clockMs(CLOCK_THREAD_CPUTIME_ID) - start;
-    };
     std::vector<Measure> measures = {
         {"read, as the tool does", read(ReadAheadUse::Automatic)},
         {"read in place", read(ReadAheadUse::Never)},
-        {"read at the AVX2 tier", atTier(CpuTier::Avx2, read(ReadAheadUse::Automatic))},
-        {"read at the baseline tier", atTier(CpuTier::Baseline, read(ReadAheadUse::Automatic))},
-        {"selection, as the tool does", select(true)},
-        {"selection at the baseline tier", atTier(CpuTier::Baseline, select(true))},
-        {"selection, one thread (CPU)", select(false)},
-        {"selection, one thread, baseline (CPU)", atTier(CpuTier::Baseline, select(false))},
-        {"row scan, AVX-512 (CPU)", atTier(CpuTier::Avx512, scan)},
-        {"row scan, AVX2 (CPU)", atTier(CpuTier::Avx2, scan)},
-        {"row scan, baseline (CPU)", atTier(CpuTier::Baseline, scan)},
+        {"selection, as the tool does", select(true, CLOCK_MONOTONIC)},
+        {"selection, baseline tier", atTier(CpuTier::Baseline, select(true, CLOCK_MONOTONIC))},
+        {"selection, one thread", select(false, CLOCK_MONOTONIC)},
+        {"selection, one thread (CPU)", select(false, CLOCK_THREAD_CPUTIME_ID)},
+        {"selection, one thread, baseline (CPU)", atTier(CpuTier::Baseline, select(false, CLOCK_THREAD_CPUTIME_ID))},
     };
     double end = clockMs(CLOCK_MONOTONIC) + minutes * 60e3;
     while (clockMs(CLOCK_MONOTONIC) < end) {

@@ -1,6 +1,6 @@
-// The TABLE row scan at every tier this processor runs gives the planes and
-// the stop of the symbols' definition: runs of every length, at every bit
-// offset, ended by every kind of byte at every position.
+// The TABLE row scan gives the planes and the stop of the symbols'
+// definition: runs of every length, at every bit offset, ended by every kind
+// of byte at every position.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "patterns/table_row_scan.h"
-#include "support/cpu_tiers.h"
 
 namespace {
 
@@ -62,16 +61,14 @@ struct Random {
     }
 };
 
-TEST(ScanKernels, EveryTierClassifiesAndStops) {
-    forEachSupportedTier([](CpuTier tier) {
-        ScanResult result = scan("01Xx1\n0", 62);
-        EXPECT_EQ(result.taken, 5u) << tierName(tier);
-        EXPECT_EQ(result.fault0[0], uint64_t{1} << 62) << tierName(tier);
-        EXPECT_EQ(result.fault1[0], uint64_t{1} << 63) << tierName(tier);
-        EXPECT_EQ(result.fault1[1], uint64_t{1} << 2) << tierName(tier);
-        EXPECT_EQ(result.lowerX[1], uint64_t{1} << 1) << tierName(tier);
-        EXPECT_EQ(result.fault0[1], 0u) << tierName(tier) << ": the '0' after the line end is not taken";
-    });
+TEST(ScanKernels, ClassifiesAndStops) {
+    ScanResult result = scan("01Xx1\n0", 62);
+    EXPECT_EQ(result.taken, 5u);
+    EXPECT_EQ(result.fault0[0], uint64_t{1} << 62);
+    EXPECT_EQ(result.fault1[0], uint64_t{1} << 63);
+    EXPECT_EQ(result.fault1[1], uint64_t{1} << 2);
+    EXPECT_EQ(result.lowerX[1], uint64_t{1} << 1);
+    EXPECT_EQ(result.fault0[1], 0u) << "the '0' after the line end is not taken";
 }
 
 TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAsDefined) {
@@ -83,11 +80,7 @@ TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAsDefined) {
             text += symbols[random.below(4)];
         }
         for (uint64_t first : {0, 1, 17, 63, 64, 127, 1000}) {
-            ScanResult defined = definedScan(text, first);
-            forEachSupportedTier([&](CpuTier tier) {
-                ASSERT_EQ(scan(text, first), defined)
-                    << tierName(tier) << ", first " << first << ", length " << length;
-            });
+            ASSERT_EQ(scan(text, first), definedScan(text, first)) << "first " << first << ", length " << length;
         }
     }
 }
@@ -106,9 +99,7 @@ TEST(ScanKernels, EveryStoppingByteAtEveryPositionAsDefined) {
             uint64_t first = random.below(200);
             ScanResult defined = definedScan(text, first);
             ASSERT_EQ(defined.taken, position);
-            forEachSupportedTier([&](CpuTier tier) {
-                ASSERT_EQ(scan(text, first), defined) << tierName(tier) << ", stop at " << position;
-            });
+            ASSERT_EQ(scan(text, first), defined) << "stop at " << position;
         }
     }
 }

@@ -3,21 +3,16 @@
 #include <sched.h>
 #include <unistd.h>
 
-#include <initializer_list>
-
 namespace {
 
 bool processorRuns(CpuTier tier) {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();  // this may run among the static constructors
-    bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     switch (tier) {
         case CpuTier::Baseline:
             return true;
         case CpuTier::Avx2:
-            return avx2;
-        case CpuTier::Avx512:
-            return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+            return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     }
     return false;
 #else
@@ -25,14 +20,7 @@ bool processorRuns(CpuTier tier) {
 #endif
 }
 
-CpuTier widestSupportedTier() {
-    for (CpuTier tier : {CpuTier::Avx512, CpuTier::Avx2}) {
-        if (processorRuns(tier)) {
-            return tier;
-        }
-    }
-    return CpuTier::Baseline;
-}
+CpuTier widestSupportedTier() { return processorRuns(CpuTier::Avx2) ? CpuTier::Avx2 : CpuTier::Baseline; }
 
 }  // namespace
 

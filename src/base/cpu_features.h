@@ -6,11 +6,12 @@
 
 // The tiers the vector kernels come in, narrowest first. Baseline is what
 // the build targets (on x86-64 that includes SSE2). Every kernel gives the
-// same results at every tier; bench/README.md has what each tier gains.
+// same results at every tier; a tier is kept only for what bench/README.md
+// shows it gains (the selection's kernels gain from AVX2; nothing gained
+// from AVX-512 or from the population-count instruction alone).
 enum class CpuTier : uint32_t {
     Baseline,
-    Avx2,    // 256-bit vectors (with the population-count instruction)
-    Avx512,  // 512-bit byte compares (AVX-512 F and BW): only the table row scan uses them
+    Avx2,  // 256-bit vectors, with the population-count instruction
 };
 
 namespace cpufeatures {

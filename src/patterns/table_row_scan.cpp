@@ -1,10 +1,7 @@
 #include "patterns/table_row_scan.h"
 
-#include "base/cpu_features.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TVCOMPACT_X86 1
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace {
@@ -75,14 +72,14 @@ inline bool depositRun(RowPlanes planes, uint64_t first, const SymbolMasks& mask
     return run == width;
 }
 
-#if TVCOMPACT_X86
+#if defined(__SSE2__)
 
-__attribute__((target("sse2"))) inline uint64_t equalMask16(__m128i bytes, char symbol) {
+inline uint64_t equalMask16(__m128i bytes, char symbol) {
     return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(symbol))));
 }
 
 // The masks of 16 bytes, placed at bit `at`.
-__attribute__((target("sse2"))) inline void classify16(const char* text, unsigned at, SymbolMasks& masks) {
+inline void classify16(const char* text, unsigned at, SymbolMasks& masks) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
     masks.zero |= equalMask16(bytes, '0') << at;
     masks.one |= equalMask16(bytes, '1') << at;
@@ -90,21 +87,8 @@ __attribute__((target("sse2"))) inline void classify16(const char* text, unsigne
     masks.lowerX |= equalMask16(bytes, 'x') << at;
 }
 
-// Runs of 16 bytes, then one at a time: the tail every vector kernel shares.
-__attribute__((target("sse2"))) size_t scanTail(const char* text, size_t count, RowPlanes planes,
-                                                uint64_t first, size_t taken) {
-    while (count - taken >= 16) {
-        SymbolMasks masks;
-        classify16(text + taken, 0, masks);
-        if (!depositRun(planes, first + taken, masks, 0xFFFF, 16, taken)) {
-            return taken;
-        }
-    }
-    return taken + scanScalar(text + taken, count - taken, planes, first + taken);
-}
-
-__attribute__((target("sse2"))) size_t scanSse2(const char* text, size_t count, RowPlanes planes,
-                                                uint64_t first) {
+// 64 bytes a step, then 16, then one at a time.
+size_t scanSse2(const char* text, size_t count, RowPlanes planes, uint64_t first) {
     size_t taken = 0;
     while (count - taken >= 64) {
         SymbolMasks masks;
@@ -116,50 +100,14 @@ __attribute__((target("sse2"))) size_t scanSse2(const char* text, size_t count, 
             return taken;
         }
     }
-    return scanTail(text, count, planes, first, taken);
-}
-
-__attribute__((target("avx2"))) inline uint64_t equalMask32(__m256i bytes, char symbol) {
-    return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(symbol))));
-}
-
-__attribute__((target("avx2"))) inline void classify32(const char* text, unsigned at, SymbolMasks& masks) {
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
-    masks.zero |= equalMask32(bytes, '0') << at;
-    masks.one |= equalMask32(bytes, '1') << at;
-    masks.upperX |= equalMask32(bytes, 'X') << at;
-    masks.lowerX |= equalMask32(bytes, 'x') << at;
-}
-
-__attribute__((target("avx2"))) size_t scanAvx2(const char* text, size_t count, RowPlanes planes,
-                                                uint64_t first) {
-    size_t taken = 0;
-    while (count - taken >= 64) {
+    while (count - taken >= 16) {
         SymbolMasks masks;
-        classify32(text + taken, 0, masks);
-        classify32(text + taken + 32, 32, masks);
-        if (!depositRun(planes, first + taken, masks, ~uint64_t{0}, 64, taken)) {
+        classify16(text + taken, 0, masks);
+        if (!depositRun(planes, first + taken, masks, 0xFFFF, 16, taken)) {
             return taken;
         }
     }
-    return scanTail(text, count, planes, first, taken);
-}
-
-__attribute__((target("avx512f,avx512bw"))) size_t scanAvx512(const char* text, size_t count,
-                                                              RowPlanes planes, uint64_t first) {
-    size_t taken = 0;
-    while (count - taken >= 64) {
-        const __m512i bytes = _mm512_loadu_si512(text + taken);
-        SymbolMasks masks;
-        masks.zero = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('0'));
-        masks.one = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('1'));
-        masks.upperX = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('X'));
-        masks.lowerX = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('x'));
-        if (!depositRun(planes, first + taken, masks, ~uint64_t{0}, 64, taken)) {
-            return taken;
-        }
-    }
-    return scanTail(text, count, planes, first, taken);
+    return taken + scanScalar(text + taken, count - taken, planes, first + taken);
 }
 
 #endif
@@ -167,16 +115,6 @@ __attribute__((target("avx512f,avx512bw"))) size_t scanAvx512(const char* text, 
 }  // namespace
 
 size_t scanTableSymbols(const char* text, size_t count, RowPlanes planes, uint64_t first) {
-#if TVCOMPACT_X86
-    switch (activeCpuTier()) {
-        case CpuTier::Avx512:
-            return scanAvx512(text, count, planes, first);
-        case CpuTier::Avx2:
-            return scanAvx2(text, count, planes, first);
-        case CpuTier::Baseline:
-            break;
-    }
-#endif
 #if defined(__SSE2__)
     return scanSse2(text, count, planes, first);
 #else

@@ -16,8 +16,8 @@ struct RowPlanes {
 // '0', '1', 'X' or 'x', and ORs the bit of each into the planes, the first
 // at node `first`. Returns how many bytes it took; fewer than `count` means
 // text[result] is the byte that ends the run. The planes must be zero beyond
-// `first` and hold (first + count) / 64 + 2 words. Runs 16 bytes a step
-// with SSE2 (the x86-64 baseline), 32 or 64 at the AVX2 and AVX-512 tiers
-// (base/cpu_features.h), one at a time where the build has no vectors; the
-// planes are the same every way.
+// `first` and hold (first + count) / 64 + 2 words. Classifies 16 bytes an
+// instruction with SSE2, which every x86-64 processor has (wider vectors
+// gained nothing in whole reads: bench/README.md), and one byte at a time
+// where the build has no SSE2.
 size_t scanTableSymbols(const char* text, size_t count, RowPlanes planes, uint64_t first);

@@ -11,7 +11,7 @@
 namespace {
 
 #if TVCOMPACT_AVX2_KERNELS
-bool useAvx2() { return activeCpuTier() >= CpuTier::Avx2; }
+bool useAvx2() { return activeCpuTier() == CpuTier::Avx2; }
 #endif
 
 // Byte j of spreadBits[x]: bit j of x, so that one addition raises eight

@@ -1,6 +1,6 @@
 // The word loops of the selection, in a portable form and, for processors at
-// the AVX2 tier or above (base/cpu_features.h), in 256-bit vectors. Both
-// give the same results.
+// the AVX2 tier (base/cpu_features.h), in 256-bit vectors. Both give the
+// same results.
 #pragma once
 
 #include <cstddef>

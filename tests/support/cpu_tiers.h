@@ -9,7 +9,7 @@
 #include "base/cpu_features.h"
 
 inline std::string tierName(CpuTier tier) {
-    static const char* const Names[] = {"baseline", "avx2", "avx512"};
+    static const char* const Names[] = {"baseline", "avx2"};
     return Names[static_cast<uint32_t>(tier)];
 }
 
@@ -21,7 +21,7 @@ void forEachSupportedTier(Body&& body) {
         CpuTier tier = activeCpuTier();
         ~Restore() { useCpuTier(tier); }
     } restore;
-    for (CpuTier tier : {CpuTier::Baseline, CpuTier::Avx2, CpuTier::Avx512}) {
+    for (CpuTier tier : {CpuTier::Baseline, CpuTier::Avx2}) {
         if (useCpuTier(tier)) {
             body(tier);
         }
