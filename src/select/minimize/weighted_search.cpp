@@ -7,7 +7,7 @@ namespace {
 // The search gives up after StallPerItem steps per column and element
 // without a smaller cover, or StallFactor times the steps it took to find
 // the last one if that is more.
-constexpr uint64_t StallPerItem = 100;
+constexpr uint64_t StallPerItem = 50;
 constexpr uint64_t StallFactor = 8;
 
 // A set of numbers below a bound, listed in any order, with the place of each.
