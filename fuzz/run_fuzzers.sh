@@ -36,6 +36,9 @@ fi
 
 # Build: the tool's sources once, then one binary per harness.
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fno-sanitize-recover=all -I"$root/src")
+# The version the build sets once, in CMakeLists.txt.
+version=$(sed -n 's/^project(tvcompact VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+flags+=("-DTVCOMPACT_VERSION=\"$version\"")
 mkdir -p "$build/obj" "$build/artifacts"
 sources=()
 while IFS= read -r source; do
