@@ -61,7 +61,7 @@ struct Random {
     }
 };
 
-TEST(ScanKernels, ClassifiesAndStops) {
+TEST(TableRowScan, ClassifiesAndStops) {
     ScanResult result = scan("01Xx1\n0", 62);
     EXPECT_EQ(result.taken, 5u);
     EXPECT_EQ(result.fault0[0], uint64_t{1} << 62);
@@ -71,7 +71,7 @@ TEST(ScanKernels, ClassifiesAndStops) {
     EXPECT_EQ(result.fault0[1], 0u) << "the '0' after the line end is not taken";
 }
 
-TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAsDefined) {
+TEST(TableRowScan, RunsOfEveryLengthAtEveryOffsetAsDefined) {
     Random random{7};
     const std::string symbols = "01Xx";
     for (size_t length = 0; length <= 200; ++length) {
@@ -85,7 +85,7 @@ TEST(ScanKernels, RunsOfEveryLengthAtEveryOffsetAsDefined) {
     }
 }
 
-TEST(ScanKernels, EveryStoppingByteAtEveryPositionAsDefined) {
+TEST(TableRowScan, EveryStoppingByteAtEveryPositionAsDefined) {
     Random random{11};
     // Bytes next to the symbols' codes, case flips, line ends and bytes with the top bit set.
     const std::string stops = std::string("\n\r \t/2WYwy&-\x80\xff", 14) + std::string(1, '\0');
