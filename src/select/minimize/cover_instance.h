@@ -30,25 +30,31 @@ struct CoverInstance {
     std::vector<uint32_t> elementColumns;  // ascending within an element
 };
 
+// Entry `index` of a list of lists: its first item, one past its last, and
+// their number (a column lists each element once, an element each column).
+inline const uint32_t* listBegin(const std::vector<uint32_t>& items, const std::vector<CoverOffset>& start,
+                                 uint32_t index) {
+    return items.data() + start[index];
+}
+inline uint32_t listSize(const std::vector<CoverOffset>& start, uint32_t index) {
+    return static_cast<uint32_t>(start[index + 1] - start[index]);
+}
+
 inline const uint32_t* columnBegin(const CoverInstance& instance, uint32_t column) {
-    return instance.columnElements.data() + instance.columnStart[column];
+    return listBegin(instance.columnElements, instance.columnStart, column);
 }
 inline const uint32_t* columnEnd(const CoverInstance& instance, uint32_t column) {
-    return instance.columnElements.data() + instance.columnStart[column + 1];
+    return listBegin(instance.columnElements, instance.columnStart, column + 1);
 }
-// At most elementCount: a column lists each element once.
-inline uint32_t columnSize(const CoverInstance& instance, uint32_t column) {
-    return static_cast<uint32_t>(instance.columnStart[column + 1] - instance.columnStart[column]);
-}
+inline uint32_t columnSize(const CoverInstance& instance, uint32_t column) { return listSize(instance.columnStart, column); }
 inline const uint32_t* elementBegin(const CoverInstance& instance, uint32_t element) {
-    return instance.elementColumns.data() + instance.elementStart[element];
+    return listBegin(instance.elementColumns, instance.elementStart, element);
 }
 inline const uint32_t* elementEnd(const CoverInstance& instance, uint32_t element) {
-    return instance.elementColumns.data() + instance.elementStart[element + 1];
+    return listBegin(instance.elementColumns, instance.elementStart, element + 1);
 }
-// At most columnCount: an element lists each column once.
 inline uint32_t elementDegree(const CoverInstance& instance, uint32_t element) {
-    return static_cast<uint32_t>(instance.elementStart[element + 1] - instance.elementStart[element]);
+    return listSize(instance.elementStart, element);
 }
 
 // Builds the instance of `columnCount` columns from the element list of each

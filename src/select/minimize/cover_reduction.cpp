@@ -68,24 +68,33 @@ Reduction startReduction(const CoverInstance& instance) {
     return reduction;
 }
 
-void killColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
-    reduction.columnAlive[column] = 0;
+// Takes a column or an element out: what it lists on the other side loses
+// one alive neighbour and is looked at again.
+struct RemovalSide {
+    std::vector<uint8_t>& alive;
+    std::vector<uint32_t>& otherAlive;
+    std::vector<uint8_t>& otherChanged;
+};
+
+void removeFrom(Reduction& reduction, RemovalSide side, uint32_t index, const uint32_t* listed,
+                const uint32_t* listedEnd, WorkBudget& budget) {
+    side.alive[index] = 0;
     reduction.changed = true;
-    for (const uint32_t* e = columnBegin(reduction.instance, column); e != columnEnd(reduction.instance, column); ++e) {
-        --reduction.aliveDegree[*e];
-        reduction.elementChanged[*e] = 1;
+    for (const uint32_t* other = listed; other != listedEnd; ++other) {
+        --side.otherAlive[*other];
+        side.otherChanged[*other] = 1;
     }
-    spendWork(budget, columnSize(reduction.instance, column));
+    spendWork(budget, static_cast<uint64_t>(listedEnd - listed));
+}
+
+void killColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
+    removeFrom(reduction, {reduction.columnAlive, reduction.aliveDegree, reduction.elementChanged}, column,
+               columnBegin(reduction.instance, column), columnEnd(reduction.instance, column), budget);
 }
 
 void killElement(Reduction& reduction, uint32_t element, WorkBudget& budget) {
-    reduction.elementAlive[element] = 0;
-    reduction.changed = true;
-    for (const uint32_t* c = elementBegin(reduction.instance, element); c != elementEnd(reduction.instance, element); ++c) {
-        --reduction.aliveSize[*c];
-        reduction.columnChanged[*c] = 1;
-    }
-    spendWork(budget, elementDegree(reduction.instance, element));
+    removeFrom(reduction, {reduction.elementAlive, reduction.aliveSize, reduction.columnChanged}, element,
+               elementBegin(reduction.instance, element), elementEnd(reduction.instance, element), budget);
 }
 
 void fixColumn(Reduction& reduction, uint32_t column, WorkBudget& budget) {
@@ -161,6 +170,24 @@ void rarestFirst(std::vector<uint32_t>& members, const std::vector<uint32_t>& co
 
 // Column j goes when as many alive columns k as the largest demand of its
 // alive elements hold all of them, each larger, or as large and of lower
+
+// Whether the list [listed, listedEnd) of `candidate` holds every member:
+// through the matrix when the reduction keeps one (`membersAreElements`
+// says which side the members are on), else by a merge of the lists.
+bool listsEveryMember(const Reduction& reduction, const std::vector<uint32_t>& members, bool membersAreElements,
+                      uint32_t candidate, const uint32_t* listed, const uint32_t* listedEnd, WorkBudget& budget) {
+    if (reduction.matrixWords == 0) {
+        return holdsAll(listed, listedEnd, members, budget);
+    }
+    for (uint32_t member : members) {
+        spendWork(budget, 1);
+        if (!(membersAreElements ? inMatrix(reduction, member, candidate) : inMatrix(reduction, candidate, member))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // index. Such a k holds j's rarest element.
 void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
@@ -190,15 +217,8 @@ void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
                 (reduction.aliveSize[*k] == reduction.aliveSize[j] && *k > j)) {
                 continue;
             }
-            bool holds = true;
-            if (reduction.matrixWords > 0) {
-                for (auto m = members.begin(); m != members.end() && holds; ++m) {
-                    holds = inMatrix(reduction, *m, *k);
-                    spendWork(budget, 1);
-                }
-            } else {
-                holds = holdsAll(columnBegin(instance, *k), columnEnd(instance, *k), members, budget);
-            }
+            bool holds = listsEveryMember(reduction, members, true, *k, columnBegin(instance, *k),
+                                          columnEnd(instance, *k), budget);
             if (holds && --dominatorsNeeded == 0) {
                 killColumn(reduction, j, budget);
                 break;
@@ -239,15 +259,8 @@ void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
                  reduction.demand[*e] == reduction.demand[d] && *e < d)) {
                 continue;
             }
-            bool holds = true;
-            if (reduction.matrixWords > 0) {
-                for (auto m = members.begin(); m != members.end() && holds; ++m) {
-                    holds = inMatrix(reduction, *e, *m);
-                    spendWork(budget, 1);
-                }
-            } else {
-                holds = holdsAll(elementBegin(instance, *e), elementEnd(instance, *e), members, budget);
-            }
+            bool holds = listsEveryMember(reduction, members, false, *e, elementBegin(instance, *e),
+                                          elementEnd(instance, *e), budget);
             if (holds) {
                 killElement(reduction, *e, budget);
             }
