@@ -233,7 +233,31 @@ void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
 // particular in d's smallest one.
 void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
-    for (uint32_t d = 0; d < instance.elementCount && workLeft(budget); ++d) {
+    // Dominators of fewest columns first: they take out the most, and what
+    // they take out is not looked at as a dominator.
+    std::vector<uint32_t> order;
+    {
+        std::vector<uint32_t> start(instance.columnCount + 2, 0);
+        for (uint32_t e = 0; e < instance.elementCount; ++e) {
+            if (reduction.elementAlive[e] && reduction.elementChanged[e]) {
+                ++start[reduction.aliveDegree[e] + 1];
+            }
+        }
+        for (size_t degree = 1; degree < start.size(); ++degree) {
+            start[degree] += start[degree - 1];
+        }
+        order.resize(start.back());
+        for (uint32_t e = 0; e < instance.elementCount; ++e) {
+            if (reduction.elementAlive[e] && reduction.elementChanged[e]) {
+                order[start[reduction.aliveDegree[e]]++] = e;
+            }
+        }
+        spendWork(budget, 2 * uint64_t{instance.elementCount});
+    }
+    for (uint32_t d : order) {
+        if (!workLeft(budget)) {
+            break;
+        }
         if (!reduction.elementAlive[d] || !reduction.elementChanged[d]) {
             continue;
         }
