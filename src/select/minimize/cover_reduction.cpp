@@ -188,28 +188,51 @@ bool listsEveryMember(const Reduction& reduction, const std::vector<uint32_t>& m
     return true;
 }
 
+
+// Whether `index` is alive and changed since its last check; clears the mark.
+bool takeChangedMark(const std::vector<uint8_t>& alive, std::vector<uint8_t>& changed, uint32_t index) {
+    if (!alive[index] || !changed[index]) {
+        return false;
+    }
+    changed[index] = 0;
+    return true;
+}
+
+// The alive entries of [listed, listedEnd) in `members`, rarest first by
+// `aliveCounts`; false when there is none.
+bool gatherAliveMembers(std::vector<uint32_t>& members, const uint32_t* listed, const uint32_t* listedEnd,
+                        const std::vector<uint8_t>& alive, const std::vector<uint32_t>& aliveCounts,
+                        WorkBudget& budget) {
+    members.clear();
+    for (const uint32_t* entry = listed; entry != listedEnd; ++entry) {
+        if (alive[*entry]) {
+            members.push_back(*entry);
+        }
+    }
+    spendWork(budget, static_cast<uint64_t>(listedEnd - listed));
+    if (members.empty()) {
+        return false;
+    }
+    rarestFirst(members, aliveCounts);
+    return true;
+}
+
 // index. Such a k holds j's rarest element.
 void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     for (uint32_t j = 0; j < instance.columnCount && workLeft(budget); ++j) {
-        if (!reduction.columnAlive[j] || !reduction.columnChanged[j]) {
+        if (!takeChangedMark(reduction.columnAlive, reduction.columnChanged, j)) {
             continue;
         }
-        reduction.columnChanged[j] = 0;
         std::vector<uint32_t>& members = reduction.members;
-        members.clear();
-        uint32_t dominatorsNeeded = 0;
-        for (const uint32_t* e = columnBegin(instance, j); e != columnEnd(instance, j); ++e) {
-            if (reduction.elementAlive[*e]) {
-                members.push_back(*e);
-                dominatorsNeeded = std::max(dominatorsNeeded, reduction.demand[*e]);
-            }
-        }
-        spendWork(budget, columnSize(instance, j));
-        if (members.empty()) {
+        if (!gatherAliveMembers(members, columnBegin(instance, j), columnEnd(instance, j), reduction.elementAlive,
+                                reduction.aliveDegree, budget)) {
             continue;
         }
-        rarestFirst(members, reduction.aliveDegree);
+        uint32_t dominatorsNeeded = 0;
+        for (uint32_t member : members) {
+            dominatorsNeeded = std::max(dominatorsNeeded, reduction.demand[member]);
+        }
         uint32_t rarest = members.front();
         for (const uint32_t* k = elementBegin(instance, rarest); k != elementEnd(instance, rarest); ++k) {
             spendWork(budget, 1);
@@ -258,22 +281,14 @@ void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
         if (!workLeft(budget)) {
             break;
         }
-        if (!reduction.elementAlive[d] || !reduction.elementChanged[d]) {
+        if (!takeChangedMark(reduction.elementAlive, reduction.elementChanged, d)) {
             continue;
         }
-        reduction.elementChanged[d] = 0;
         std::vector<uint32_t>& members = reduction.members;
-        members.clear();
-        for (const uint32_t* c = elementBegin(instance, d); c != elementEnd(instance, d); ++c) {
-            if (reduction.columnAlive[*c]) {
-                members.push_back(*c);
-            }
-        }
-        spendWork(budget, elementDegree(instance, d));
-        if (members.empty()) {
+        if (!gatherAliveMembers(members, elementBegin(instance, d), elementEnd(instance, d), reduction.columnAlive,
+                                reduction.aliveSize, budget)) {
             continue;
         }
-        rarestFirst(members, reduction.aliveSize);
         uint32_t smallest = members.front();
         for (const uint32_t* e = columnBegin(instance, smallest); e != columnEnd(instance, smallest); ++e) {
             spendWork(budget, 1);
