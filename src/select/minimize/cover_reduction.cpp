@@ -221,11 +221,9 @@ bool gatherAliveMembers(std::vector<uint32_t>& members, const uint32_t* listed, 
 void removeDominatedColumns(Reduction& reduction, WorkBudget& budget) {
     const CoverInstance& instance = reduction.instance;
     for (uint32_t j = 0; j < instance.columnCount && workLeft(budget); ++j) {
-        if (!takeChangedMark(reduction.columnAlive, reduction.columnChanged, j)) {
-            continue;
-        }
         std::vector<uint32_t>& members = reduction.members;
-        if (!gatherAliveMembers(members, columnBegin(instance, j), columnEnd(instance, j), reduction.elementAlive,
+        if (!takeChangedMark(reduction.columnAlive, reduction.columnChanged, j) ||
+            !gatherAliveMembers(members, columnBegin(instance, j), columnEnd(instance, j), reduction.elementAlive,
                                 reduction.aliveDegree, budget)) {
             continue;
         }
@@ -281,11 +279,9 @@ void removeDominatedElements(Reduction& reduction, WorkBudget& budget) {
         if (!workLeft(budget)) {
             break;
         }
-        if (!takeChangedMark(reduction.elementAlive, reduction.elementChanged, d)) {
-            continue;
-        }
         std::vector<uint32_t>& members = reduction.members;
-        if (!gatherAliveMembers(members, elementBegin(instance, d), elementEnd(instance, d), reduction.columnAlive,
+        if (!takeChangedMark(reduction.elementAlive, reduction.elementChanged, d) ||
+            !gatherAliveMembers(members, elementBegin(instance, d), elementEnd(instance, d), reduction.columnAlive,
                                 reduction.aliveSize, budget)) {
             continue;
         }
