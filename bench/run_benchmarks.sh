@@ -221,7 +221,7 @@ for entry in "${case_table[@]}"; do
     selected "$cases" "$name" || continue
     prepare_case "$name" "$design" "$source"
     file="$results/designs/$name/$design.tst"
-    bytes="$(stat -c %s "$file")"
+    bytes="$(stat -L -c %s "$file")"
     header="$(head -c 4096 "$file" | sed -n 's/^\.VECTORS *\([0-9]*\).*/\1/p' | head -n 1)"
     nodes="$(sed -n 's/^STAT# *\([0-9]*\).*/\1/p' "$results/designs/$name/$design.agm" | head -n 1)"
 

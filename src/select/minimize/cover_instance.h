@@ -8,7 +8,6 @@
 #include <limits>
 #include <vector>
 
-
 // An offset into the element lists of all columns together: the detections
 // of up to 2^32 vectors by up to 2^32 faults, far beyond 32 bits. It holds
 // any size of those lists, so it cannot wrap.
