@@ -6,13 +6,9 @@
 #include <queue>
 
 #include "base/bit_count.h"
+#include "select/selection_phases.h"
 
 namespace {
-
-FaultTableRow rowOf(const PatternSet& patterns, uint32_t vector) {
-    const std::vector<FaultTableRow>& rows = patterns.faultTable.rows;
-    return vector < rows.size() ? rows[vector] : FaultTableRow{};
-}
 
 // Calls visit(fault) for every fault the row detects, below 2 * nodeCount.
 template <class Visit>
@@ -73,7 +69,7 @@ FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const s
     }
     // `chosen` is in file order, so the first to reach a fault is the lowest.
     for (uint32_t vector : chosen) {
-        forEachDetection(rowOf(patterns, vector), nodeCount, [&](size_t fault) {
+        forEachDetection(selectionRow(patterns, vector), nodeCount, [&](size_t fault) {
             if (tallies.chosenDetections[fault]++ == 0) {
                 tallies.firstChosen[fault] = vector;
             }
@@ -96,19 +92,19 @@ ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tall
     };
     std::priority_queue<Entry> queue;
     for (uint32_t vector : chosen) {
-        queue.push({gainOver(rowOf(patterns, vector), tallies, covered), vector});
+        queue.push({gainOver(selectionRow(patterns, vector), tallies, covered), vector});
     }
     ApplyOrder order;
     uint32_t coveredCount = 0;
     while (!queue.empty()) {
         Entry top = queue.top();
         queue.pop();
-        Entry fresh{gainOver(rowOf(patterns, top.vector), tallies, covered), top.vector};
+        Entry fresh{gainOver(selectionRow(patterns, top.vector), tallies, covered), top.vector};
         if (!queue.empty() && fresh < queue.top()) {
             queue.push(fresh);
             continue;
         }
-        coveredCount += coverDetectable(rowOf(patterns, top.vector), tallies, covered);
+        coveredCount += coverDetectable(selectionRow(patterns, top.vector), tallies, covered);
         order.vectors.push_back(top.vector);
         order.coveredAfter.push_back(coveredCount);
     }

@@ -11,11 +11,6 @@
 
 namespace {
 
-FaultTableRow rowOf(const PatternSet& patterns, uint32_t vector) {
-    const std::vector<FaultTableRow>& rows = patterns.faultTable.rows;
-    return vector < rows.size() ? rows[vector] : FaultTableRow{};
-}
-
 const DetectionCounts& countsOf(const SelectionState& state, uint32_t plane) {
     return plane == 0 ? state.count0 : state.count1;
 }
@@ -54,7 +49,7 @@ void computeGains(SwapSearch& search) {
 uint32_t neededWords(const SwapSearch& search, uint32_t vector, std::vector<NeededWord>& words) {
     words.clear();
     uint32_t loss = 0;
-    FaultTableRow row = rowOf(search.patterns, vector);
+    FaultTableRow row = selectionRow(search.patterns, vector);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = row.bits + size_t{plane} * row.words;
         for (uint32_t word = 0; word < row.words; ++word) {
@@ -75,7 +70,7 @@ uint32_t neededWords(const SwapSearch& search, uint32_t vector, std::vector<Need
 
 // The demand met that swapping `out` for `in` adds (negative when it loses).
 int64_t swapDelta(const SwapSearch& search, uint32_t in, uint32_t loss, const std::vector<NeededWord>& atDemand) {
-    FaultTableRow row = rowOf(search.patterns, in);
+    FaultTableRow row = selectionRow(search.patterns, in);
     int64_t regained = 0;
     for (const NeededWord& needed : atDemand) {
         if (needed.word < row.words) {
@@ -93,7 +88,7 @@ bool improveOnce(SwapSearch& search, uint64_t workLimit) {
     for (uint32_t vector = 0; vector < search.state.state.size(); ++vector) {
         if (search.state.state[vector] == Selected) {
             byLoss.push_back({neededWords(search, vector, words), vector});
-            search.work += 2 * size_t{rowOf(search.patterns, vector).words};
+            search.work += 2 * size_t{selectionRow(search.patterns, vector).words};
         }
     }
     std::sort(byLoss.begin(), byLoss.end());

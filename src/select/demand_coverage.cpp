@@ -5,6 +5,7 @@
 
 #include "base/bit_count.h"
 #include "select/bit_kernels.h"
+#include "select/selection_phases.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ uint64_t anyCount(WordSlices word) {
 
 // Both planes of the vector's row: plane p's words.
 const uint64_t* planeOf(const FaultTableRow& row, uint32_t plane) { return row.bits + size_t{plane} * row.words; }
-
-FaultTableRow rowOf(const PatternSet& patterns, uint32_t vector) {
-    const std::vector<FaultTableRow>& rows = patterns.faultTable.rows;
-    return vector < rows.size() ? rows[vector] : FaultTableRow{};
-}
 
 DetectionCounts& countsOf(SelectionState& state, uint32_t plane) { return plane == 0 ? state.count0 : state.count1; }
 const DetectionCounts& countsOf(const SelectionState& state, uint32_t plane) {
@@ -182,14 +178,14 @@ DemandCoverage startDemandCoverage(SelectionState& state, const FaultDemands& de
 }
 
 uint32_t demandGain(const DemandCoverage& coverage, const PatternSet& patterns, uint32_t vector) {
-    FaultTableRow row = rowOf(patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
     return countNewBits(planeOf(row, 0), coverage.closed[0].data(), row.words) +
            countNewBits(planeOf(row, 1), coverage.closed[1].data(), row.words);
 }
 
 void addDemandVector(SelectionState& state, DemandCoverage& coverage, const FaultDemands& demands,
                      const PatternSet& patterns, uint32_t vector) {
-    FaultTableRow row = rowOf(patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = planeOf(row, plane);
         for (size_t word = 0; word < row.words; ++word) {
@@ -207,7 +203,7 @@ void addDemandVector(SelectionState& state, DemandCoverage& coverage, const Faul
 
 void removeDemandVector(SelectionState& state, DemandCoverage& coverage, const FaultDemands& demands,
                         const PatternSet& patterns, uint32_t vector) {
-    FaultTableRow row = rowOf(patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = planeOf(row, plane);
         subtractFromCounts(countsOf(state, plane), bits, row.words);
@@ -223,7 +219,7 @@ void removeDemandVector(SelectionState& state, DemandCoverage& coverage, const F
 
 bool demandsSurvive(const SelectionState& state, const FaultDemands& demands, const PatternSet& patterns,
                     uint32_t vector) {
-    FaultTableRow row = rowOf(patterns, vector);
+    FaultTableRow row = selectionRow(patterns, vector);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = planeOf(row, plane);
         for (size_t word = 0; word < row.words; ++word) {
