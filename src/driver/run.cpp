@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/fatal_error.h"
@@ -10,6 +11,8 @@
 #include "driver/statistics.h"
 #include "model/ssbdd_model.h"
 #include "output/compacted_writer.h"
+#include "output/replacement_group.h"
+#include "output/report_tallies.h"
 #include "output/run_report.h"
 #include "patterns/pattern_set.h"
 #include "select/choice_phases.h"
@@ -25,6 +28,8 @@ int runTool(int argc, const char* const* argv) {
         return 0;
     }
     RunFileNames names = buildFileNames(options);
+    checkWrittenFiles(names, options,
+                      options.reportPrefix ? reportFileNames(*options.reportPrefix) : std::vector<std::string>());
     startTimer();
 
     reportProgress("Reading SSBDD-model file " + names.modelFile);
@@ -60,17 +65,30 @@ int runTool(int argc, const char* const* argv) {
                     static_cast<unsigned long long>(bound.value));
     }
     std::vector<uint32_t> chosen = chosenVectors(selection);
-    writeCompactedPatterns(names.compactedFile, chosen, patterns, model);
+    std::vector<uint32_t> written =
+        options.order == WrittenOrder::Coverage ? coverageOrder(patterns, model.nodeCount, chosen) : chosen;
+    // Every file is complete before any is put in place.
+    ReplacementGroup outputs;
+    writeCompactedFile(addReplacement(outputs, names.compactedFile, ExistingFile::KeepMode), written, patterns,
+                       model, options.keepTable);
     if (options.reportPrefix) {
         RunReport report;
         report.designName = options.designName;
-        report.phases = choicePhases(chosen, selection, options.selection, defaultChosen);
-        report.chosen = std::move(chosen);
+        std::vector<ChoicePhase> phases = choicePhases(chosen, selection, options.selection, defaultChosen);
+        for (uint32_t vector : written) {
+            report.phases.push_back(phases[std::lower_bound(chosen.begin(), chosen.end(), vector) - chosen.begin()]);
+        }
+        report.chosen = std::move(written);
         report.cycleCount = selection.cycleCount;
         report.coveredCount = selection.coveredCount;
         report.detections = options.detectionsGiven ? options.selection.detections : 0;
-        writeRunReport(*options.reportPrefix, report, patterns, model);
+        if (options.selection.faultCoverActive) {
+            report.faultCoverPercent = options.selection.faultCoverPercent;
+        }
+        report.vectorBudget = options.selection.vectorBudget;
+        writeRunReport(outputs, *options.reportPrefix, report, patterns, model);
     }
+    replaceGroup(outputs);
 
     selection = SelectionState{};
     reportProgress("Deleting SSBDD-model from memory");

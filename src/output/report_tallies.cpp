@@ -111,6 +111,11 @@ ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tall
     return order;
 }
 
+std::vector<uint32_t> coverageOrder(const PatternSet& patterns, uint32_t nodeCount,
+                                    const std::vector<uint32_t>& chosen) {
+    return greedyApplyOrder(patterns, tallyFaults(patterns, nodeCount, chosen), chosen).vectors;
+}
+
 std::vector<CoveragePoint> inputCoverageCurve(const PatternSet& patterns, const FaultTallies& tallies,
                                               size_t points) {
     const uint64_t vectors = patterns.vectorCount;
