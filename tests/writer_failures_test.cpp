@@ -8,6 +8,7 @@
 // unprivileged user 65534.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "output/compacted_writer.h"
@@ -147,6 +148,103 @@ TEST(WriterFailuresOfARun, DirectoryWithoutWritePermission) {
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.err, "\nError: d.tst : Can't create file!\n");
     EXPECT_EQ(directoryFiles(dir), (std::map<std::string, std::string>{{"d.agm", ModelFile}, {"d.tst", PatternsFile}}));
+}
+
+}  // namespace
+
+namespace {
+
+// A report that outgrows a file-size limit the compacted file fits: nothing
+// is replaced, no temporary file is left.
+TEST(WriterFailuresOfARun, ReportBeyondTheFileSizeLimitReplacesNothing) {
+    constexpr int Nodes = 50000;
+    const std::string model = "STAT# " + std::to_string(Nodes) + ", 4, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
+    const std::string patterns =
+        ".VECTORS 1\n.PATTERNS\n01\n.TABLE\n" + std::string(Nodes - 1, 'X') + "0\n.FAULTS\n&\n";
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", model);
+    writeFile(scratch / "d.tst", patterns);
+    RunRequest request;
+    request.workDir = scratch.path();
+    request.args = {"-report", "r", "d"};
+    request.fileSizeLimit = 1UL << 20;
+    BinaryResult result = runBinary(request);
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.err, "\nError: r.faults.csv : Can't write file!\n");
+    EXPECT_EQ(directoryFiles(scratch.path()),
+              (std::map<std::string, std::string>{{"d.agm", model}, {"d.tst", patterns}}));
+}
+
+// A prefix or file that ends in a directory is refused before anything is
+// written; the longest names the file system takes are written, although
+// their temporary names would be longer.
+TEST(WriterFailuresOfARun, NamesThatEndInADirectoryAndTheLongestNames) {
+    const std::map<std::string, std::string> inputs = {{"d.agm", ModelFile}, {"d.tst", PatternsFile}};
+    for (std::string option : {"-report", "-output"}) {
+        for (std::string value : {"", "dir/", ".", "/", "..", "a/.."}) {
+            SCOPED_TRACE(option + " '" + value + "'");
+            ScratchDir scratch;
+            fs::create_directory(scratch / "dir");
+            for (const auto& [name, content] : inputs) {
+                writeFile(scratch / name, content);
+            }
+            BinaryResult result = runDesign(scratch.path(), {option, value, "d"});
+            EXPECT_EQ(result.status, 14);
+            EXPECT_EQ(result.err, "\nError: Value of option " + option +
+                                      " must end in a file name, not in a directory!\n");
+            std::map<std::string, std::string> left = inputs;
+            left["dir/"] = "";
+            EXPECT_EQ(directoryFiles(scratch.path()), left);
+            EXPECT_TRUE(fs::is_empty(scratch / "dir"));
+        }
+    }
+    ScratchDir scratch;
+    for (const auto& [name, content] : inputs) {
+        writeFile(scratch / name, content);
+    }
+    const std::string prefix(255 - std::string(".coverage.svg").size(), 'p');
+    const std::string output(255, 'o');
+    BinaryResult result = runDesign(scratch.path(), {"-report", prefix, "-output", output, "d"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::map<std::string, std::string> left = directoryFiles(scratch.path());
+    EXPECT_EQ(left.size(), 6u);
+    EXPECT_EQ(left["d.tst"], PatternsFile);
+    EXPECT_EQ(left[output], ".VECTORS 4\n\n.PATTERNS\n\n00hx\n01hx\n10hx\n11hx\n");
+    for (const char* suffix : {".faults.csv", ".vectors.csv", ".coverage.svg"}) {
+        EXPECT_EQ(left.count(prefix + suffix), 1u) << suffix;
+    }
+}
+
+// A report is a new file: the running user's, with the mode the umask
+// leaves, whatever file was at its name. The compacted file takes nothing
+// through a symbolic link.
+TEST(WriterFailuresOfARun, NewFilesTakeTheUmaskAndTheRunningUser) {
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", ModelFile);
+    writeFile(scratch / "target.tst", PatternsFile);
+    fs::permissions(scratch / "target.tst", fs::perms(0640));
+    fs::create_symlink("target.tst", scratch / "d.tst");
+    writeFile(scratch / "r.faults.csv", "planted");
+    fs::permissions(scratch / "r.faults.csv", fs::perms(0666));
+    bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((scratch / "r.faults.csv").c_str(), 65534, 65534), 0);
+    }
+    RunRequest request;
+    request.workDir = scratch.path();
+    request.binary = "/bin/sh";
+    request.args = {"-c", std::string("umask 077 && exec ") + TVCOMPACT_BINARY + " -report r d"};
+    BinaryResult result = runBinary(request);
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* name : {"d.tst", "r.faults.csv", "r.vectors.csv", "r.coverage.svg"}) {
+        struct stat written {};
+        ASSERT_EQ(lstat((scratch / name).c_str(), &written), 0) << name;
+        EXPECT_TRUE(S_ISREG(written.st_mode)) << name;
+        EXPECT_EQ(written.st_mode & 07777, 0600u) << name;
+        EXPECT_EQ(written.st_uid, geteuid()) << name;
+    }
+    EXPECT_EQ(readFile(scratch / "target.tst"), PatternsFile);
+    EXPECT_EQ(fs::status(scratch / "target.tst").permissions(), fs::perms(0640));
 }
 
 }  // namespace

@@ -98,12 +98,14 @@ void replaceGroup(ReplacementGroup& group) {
                 fatalFileError(file.target, "Can't write file", NoLine);
             }
         }
+        // done[k]: how member size - 1 - k was put in place.
         std::vector<Placed> done;
-        for (ReplacementFile& file : group.files) {
+        for (size_t k = group.files.size(); k-- > 0;) {
+            ReplacementFile& file = group.files[k];
             Placed how = Placed::Created;
             if (!place(file, how)) {
-                for (size_t k = done.size(); k-- > 0;) {
-                    undo(group.files[k], done[k]);
+                for (size_t undone = done.size(); undone-- > 0;) {
+                    undo(group.files[group.files.size() - 1 - undone], done[undone]);
                 }
                 fatalFileError(file.target, "Can't write file", NoLine);
             }
@@ -111,7 +113,7 @@ void replaceGroup(ReplacementGroup& group) {
         }
         // The temporary names now hold the old files, or nothing.
         for (size_t k = 0; k < done.size(); ++k) {
-            ReplacementFile& file = group.files[k];
+            ReplacementFile& file = group.files[group.files.size() - 1 - k];
             if (done[k] == Placed::Exchanged) {
                 ::unlink(file.temporary.c_str());
             }

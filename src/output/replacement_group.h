@@ -9,14 +9,16 @@
 #include "output/replacement_file.h"
 
 struct ReplacementGroup {
-    std::deque<ReplacementFile> files;  // in the order they are put in place
+    std::deque<ReplacementFile> files;  // in the order they were added
 };
 
 // A new member, its temporary file already open (see openReplacement).
 ReplacementFile& addReplacement(ReplacementGroup& group, const std::string& target, ExistingFile existing);
 
-// Puts every member, each finished by finishReplacement, in place, and syncs
-// the directories that hold them. While it does, it holds an exclusive
+// Puts every member, each finished by finishReplacement, in place, the last
+// added first, so that once the first member (the compacted file) is new,
+// every other member is too, even after a kill; then syncs the directories
+// that hold them. While it does, it holds an exclusive
 // advisory lock (flock) on the directory of the first member, so that
 // runs writing there replace their groups one after another, never
 // interleaved; where the directory cannot be opened or locked it goes on
