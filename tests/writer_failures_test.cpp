@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "output/compacted_writer.h"
 #include "patterns_support.h"
 
@@ -212,6 +214,51 @@ TEST(WriterFailuresOfARun, NamesThatEndInADirectoryAndTheLongestNames) {
     EXPECT_EQ(left[output], ".VECTORS 4\n\n.PATTERNS\n\n00hx\n01hx\n10hx\n11hx\n");
     for (const char* suffix : {".faults.csv", ".vectors.csv", ".coverage.svg"}) {
         EXPECT_EQ(left.count(prefix + suffix), 1u) << suffix;
+    }
+}
+
+// Two runs at once writing the same files never leave some of one run's
+// files beside some of the other's.
+TEST(WriterFailuresOfARun, TwoRunsAtOnceNeverMixTheirFiles) {
+    ScratchDir scratch;
+    const fs::path c17 = fs::path(TVCOMPACT_SOURCE_DIR) / "examples" / "c17";
+    fs::copy_file(c17 / "c17.agm", scratch / "c17.agm");
+    fs::copy_file(c17 / "c17.tst", scratch / "c17.tst");
+    const std::vector<std::string> args[] = {{"-output", "out.tst", "-report", "r", "c17"},
+                                             {"-order", "coverage", "-output", "out.tst", "-report", "r", "c17"}};
+    std::map<std::string, std::string> alone[2];
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_EQ(runDesign(scratch.path(), args[k]).status, 0);
+        alone[k] = directoryFiles(scratch.path());
+    }
+    ASSERT_NE(alone[0], alone[1]);
+    for (int round = 0; round < 60; ++round) {
+        BinaryResult first;
+        std::thread other([&] { first = runDesign(scratch.path(), args[0]); });
+        BinaryResult second = runDesign(scratch.path(), args[1]);
+        other.join();
+        ASSERT_EQ(first.status + second.status, 0) << first.err << second.err;
+        std::map<std::string, std::string> files = directoryFiles(scratch.path());
+        EXPECT_TRUE(files == alone[0] || files == alone[1]) << "round " << round;
+    }
+}
+
+// The model file can't be written over, under its own name or a link's.
+TEST(WriterFailuresOfARun, WrittenFilesThatAreTheModelFile) {
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", ModelFile);
+    writeFile(scratch / "d.tst", PatternsFile);
+    fs::create_hard_link(scratch / "d.agm", scratch / "r.faults.csv");
+    fs::create_symlink("d.agm", scratch / "model.link");
+    const std::map<std::string, std::string> inputs = directoryFiles(scratch.path());
+    for (const auto& [args, name] : {std::pair{std::vector<std::string>{"-output", "d.agm", "d"}, "d.agm"},
+                                     std::pair{std::vector<std::string>{"-output", "model.link", "d"}, "model.link"},
+                                     std::pair{std::vector<std::string>{"-report", "r", "d"}, "r.faults.csv"}}) {
+        SCOPED_TRACE(name);
+        BinaryResult result = runDesign(scratch.path(), args);
+        EXPECT_EQ(result.status, 14);
+        EXPECT_EQ(result.err, std::string("\nError: ") + name + " : Can't write over an input file!\n");
+        EXPECT_EQ(directoryFiles(scratch.path()), inputs);
     }
 }
 
