@@ -8,7 +8,7 @@
 
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
-#include "select/choice_phases.h"
+#include "select/choice_phase.h"
 
 // What the run decided and printed, beyond the patterns and the model.
 struct RunReport {
