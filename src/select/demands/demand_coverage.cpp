@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/bit_count.h"
+#include "select/faults/detectable_faults.h"
 #include "select/faults/fault_rows.h"
 #include "select/kernels/bit_kernels.h"
 
@@ -37,6 +38,7 @@ void refreshWord(DemandCoverage& coverage, SelectionState& state, uint32_t plane
 
 DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patterns, const FaultDemands& demands) {
     DemandCoverage coverage{patterns, demands, PassParts{}, {}, {}, 0, 0};
+    DetectableFaults detectable = decodeSummary(patterns.faultSummary);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         resetCounts(countsOf(state, plane), demands.words, 0);
         coveredOf(state, plane).assign(demands.words, 0);
@@ -44,7 +46,7 @@ DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patt
         coverage.counted[plane].assign(demands.words, 0);
         for (size_t word = 0; word < demands.words; ++word) {
             coverage.closed[plane][word] = ~demands.demanded[plane][word];
-            coverage.counted[plane][word] = demands.demanded[plane][word];
+            coverage.counted[plane][word] = demands.demanded[plane][word] & detectableWord(detectable, plane, word);
         }
     }
     state.coveredCount = 0;
