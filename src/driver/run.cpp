@@ -24,6 +24,8 @@ RunReport reportOf(const RunOptions& options, const SelectionResult& selection) 
     report.cycleCount = selection.cycleCount;
     report.coveredCount = selection.coveredCount;
     report.detections = options.selection.detectionsGiven ? options.selection.detections : 0;
+    report.faultCoverActive = options.selection.faultCoverActive;
+    report.budgetBinds = selection.budgetBinds;
     return report;
 }
 

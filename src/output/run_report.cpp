@@ -44,14 +44,24 @@ std::string testedVariable(const SsbddModel& model, uint32_t node) {
     return nameOrEmpty(model.variables[static_cast<size_t>(variable)].name);
 }
 
-const char* faultStatus(const FaultTallies& tallies, size_t fault) {
+// What became of the fault. One that only input vectors detect was left out
+// by the budget or by the coverage limit; else the summary does not mark it
+// detectable, or the selection stopped once it covered as many faults as the
+// summary marks, unmarked ones among them.
+const char* faultStatus(const FaultTallies& tallies, size_t fault, const RunReport& report) {
     if (tallies.chosenDetections[fault] > 0) {
         return "covered";
     }
-    if (tallies.inputDetections[fault] > 0) {
+    if (tallies.inputDetections[fault] == 0) {
+        return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
+    }
+    if (report.budgetBinds) {
+        return "over_budget";
+    }
+    if (report.faultCoverActive) {
         return "dropped";
     }
-    return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
+    return tallies.detectable[fault] == 0 ? "unmarked" : "left_open";
 }
 
 std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, const RunReport& report) {
@@ -72,7 +82,7 @@ std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, cons
                    (tallies.detectable[fault] != 0 ? "detectable" : "undetectable") + "," +
                    std::to_string(tallies.inputDetections[fault]) + "," +
                    std::to_string(tallies.chosenDetections[fault]) + "," +
-                   (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault);
+                   (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault, report);
             if (detections > 0) {
                 uint32_t demand = std::min(detections, tallies.inputDetections[fault]);
                 csv += ',';
