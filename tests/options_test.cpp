@@ -126,7 +126,7 @@ TEST(OptionScan, ChecksTheArgumentCount) {
     RunOptions later = parse({"1", "2", "3", "4", "5", "6", "-output", "o", "-keep_table", "-order", "coverage", "d"});
     EXPECT_EQ(later.outputFile, "o");
     EXPECT_TRUE(later.keepTable);
-    EXPECT_EQ(later.order, WrittenOrder::Coverage);
+    EXPECT_TRUE(later.selection.coverageOrder);
     EXPECT_EQ(later.designName, "d");
 }
 

@@ -83,14 +83,15 @@ const char* fileNameValue(const char* option, const char* text) {
     return text;
 }
 
-WrittenOrder parseOrder(const char* text) {
+// "-order file|coverage": whether the vectors go in coverage order.
+bool parseCoverageOrder(const char* text) {
     if (std::strcmp(text, "file") == 0) {
-        return WrittenOrder::File;
+        return false;
     }
     if (std::strcmp(text, "coverage") != 0) {
         fatalError("Value of option -order must be file or coverage", NoLine);
     }
-    return WrittenOrder::Coverage;
+    return true;
 }
 
 int countedArguments(int argc, const char* const* argv) {
@@ -151,12 +152,12 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
         } else if (std::strcmp(argument, "-extension") == 0) {
             options.patternsExtension = valueAfter(i, argc, argv);
         } else if (std::strcmp(argument, "-minimize") == 0) {
-            options.minimize = true;
+            options.selection.minimize = true;
         } else if (std::strcmp(argument, "-report") == 0) {
             options.reportPrefix = fileNameValue(argument, valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-n_detect") == 0) {
             options.selection.detections = parseCount(argument, valueAfter(i, argc, argv));
-            options.detectionsGiven = true;
+            options.selection.detectionsGiven = true;
         } else if (std::strcmp(argument, "-max_vectors") == 0) {
             options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-output") == 0) {
@@ -164,7 +165,7 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
         } else if (std::strcmp(argument, "-keep_table") == 0) {
             options.keepTable = true;
         } else if (std::strcmp(argument, "-order") == 0) {
-            options.order = parseOrder(valueAfter(i, argc, argv));
+            options.selection.coverageOrder = parseCoverageOrder(valueAfter(i, argc, argv));
         }
     }
     options.designName = argv[argc - 1];

@@ -36,13 +36,7 @@ struct ApplyOrder {
     std::vector<uint32_t> vectors;
     std::vector<uint32_t> coveredAfter;
 };
-ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tallies,
-                            const std::vector<uint32_t>& chosen);
-
-// The chosen vectors (file order) in the apply order above, the order
-// "-order coverage" writes them in.
-std::vector<uint32_t> coverageOrder(const PatternSet& patterns, uint32_t nodeCount,
-                                    const std::vector<uint32_t>& chosen);
+ApplyOrder greedyApplyOrder(const PatternSet& patterns, const std::vector<uint32_t>& chosen);
 
 // Detectable faults covered after each number of vectors of the input in
 // file order, at most about `points` points: every step up to a few
