@@ -390,6 +390,27 @@ TEST(MinimizeTrap, NothingDetectedLeavesNothingToChoose) {
     EXPECT_EQ(after.coveredCount, 0u);
 }
 
+// Three nodes, rows repeating seven patterns, every fault demanded 1000
+// times: the greedy cover is optimal, every chosen column is critical to
+// 1000-fold elements, and a swap search that tries each of them (the
+// search once did, uncounted, for minutes) has nothing to gain.
+TEST(MinimizeTrap, StopsAtTheBoundOnRepeatedRowsWithHighDemands) {
+    const std::vector<std::string> cycle{"01X", "X01", "1X0", "10X", "X10", "0X1", "XXX"};
+    Table table{3, {}};
+    for (uint32_t v = 0; v < 14000; ++v) {
+        table.rows.push_back(cycle[v % cycle.size()]);
+    }
+    PatternSet patterns = toPatternSet(table);
+    CoverDemands demands{std::vector<uint32_t>(3, 1000), std::vector<uint32_t>(3, 1000)};
+    SsbddModel model;
+    SelectionState before = everyVectorChosen(patterns);
+    SelectionState after = before;
+    uint32_t bound = minimizeSelection(after, patterns, demands);
+    expectSoundImprovement(table, before, after, bound, keptDemands(table, before.state, demands), "repeated rows");
+    EXPECT_EQ(after.chosenCount, 3000u);
+    EXPECT_EQ(bound, 3000u);
+}
+
 TEST(LagrangianRounding, NeverRoundsAnAlmostIntegerUpward) {
     EXPECT_EQ(integerBound(34.0), 34u);
     EXPECT_EQ(integerBound(33.999999999), 34u);

@@ -7,6 +7,7 @@
 #include "base/fatal_error.h"
 #include "select/minimize/cover_search.h"
 #include "select/minimize/kept_cover.h"
+#include "select/minimize/lagrangian.h"
 #include "select/selection_phases.h"
 
 namespace {
@@ -67,11 +68,15 @@ uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns,
     WorkBudget budget{workLimit.fixed, 0};
 
     KeptCover cover = buildKeptCover(table, selection.state, demands, budget);
+    // The optimum is the fixed vectors plus an optimal cover of the residual
+    // instance, so the default count less the fixed ones bounds the latter;
+    // where a quick lower bound meets it, the default set is optimal.
+    if (quickLowerBound(cover.residual, budget) + cover.fixedVectors.size() >= defaultCount) {
+        return defaultCount;
+    }
     reduceKeptCover(cover, budget);
     budget.limit += workLimit.perDetection * cover.residual.columnElements.size();
     auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
-    // The optimum is the fixed vectors plus an optimal cover of the residual
-    // instance, so the default count less the fixed ones bounds the latter.
     uint32_t defaultRest = defaultCount - std::min(defaultCount, fixedCount);
     CoverSearchResult found = searchCover(cover.residual, defaultRest, budget);
 
