@@ -16,15 +16,21 @@ namespace {
 // table word on top, which keeps the search in proportion with the default
 // selection, whose work grows with the table too; and a covering instance
 // gets an amount per detection, what a few hundred steps of the subgradient
-// take, as a dense one needs them whatever the size of its table.
+// take, as a dense one needs them whatever the size of its table, and an
+// amount per element, a few runs of the weighted local search: where every
+// column holds hundreds of elements and the bound says little, each run
+// takes steps in proportion to the elements before it settles.
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
 constexpr uint64_t WorkPerTableWord = 192;
 constexpr uint64_t WorkPerDetection = 500;
+constexpr uint64_t WorkPerElement = 50000;
 
-// A fixed number of steps and a number per detection of the reduced instance.
+// A fixed number of steps, and numbers per detection and per element of the
+// reduced instance.
 struct WorkLimit {
     uint64_t fixed = 0;
     uint64_t perDetection = 0;
+    uint64_t perElement = 0;
 };
 
 uint32_t selectedCount(const std::vector<int32_t>& state) {
@@ -75,7 +81,8 @@ uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns,
         return defaultCount;
     }
     reduceKeptCover(cover, budget);
-    budget.limit += workLimit.perDetection * cover.residual.columnElements.size();
+    budget.limit += workLimit.perDetection * cover.residual.columnElements.size() +
+                    workLimit.perElement * cover.residual.elementCount;
     auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
     uint32_t defaultRest = defaultCount - std::min(defaultCount, fixedCount);
     CoverSearchResult found = searchCover(cover.residual, defaultRest, budget);
@@ -118,11 +125,11 @@ uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns
                            const CoverDemands& demands) {
     const FaultTable& table = patterns.faultTable;
     uint64_t tableWords = 2 * static_cast<uint64_t>(table.rows.size()) * table.maxWords;
-    WorkLimit limit{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection};
+    WorkLimit limit{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection, WorkPerElement};
     return improveOrFail(selection, patterns, limit, demands);
 }
 
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
                                  uint64_t workLimit, const CoverDemands& demands) {
-    return improveOrFail(selection, patterns, WorkLimit{workLimit, 0}, demands);
+    return improveOrFail(selection, patterns, WorkLimit{workLimit, 0, 0}, demands);
 }
