@@ -341,6 +341,10 @@ AliveColumns keepAlive(const Reduction& reduction) {
     return alive;
 }
 
+// Distinct lists compared per hash value at most: hashes that many distinct
+// lists share are made, not met, and such columns just stay.
+constexpr size_t MaxListsPerHash = 8;
+
 // A hash of a column's element list: copies get the same one.
 uint64_t listHash(const uint32_t* begin, const uint32_t* end) {
     auto hash = static_cast<uint64_t>(end - begin);
@@ -386,7 +390,9 @@ bool dropRepeatedColumns(KeptCover& cover, WorkBudget& budget) {
                                   columnBegin(instance, original.column), columnEnd(instance, original.column));
             });
             if (same == originals.end()) {
-                originals.push_back({c, 1});
+                if (originals.size() < MaxListsPerHash) {
+                    originals.push_back({c, 1});
+                }
                 continue;
             }
             uint32_t needed = 0;
