@@ -14,6 +14,7 @@
 #include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
+#include "select/covering/shortfall_relaxation.h"
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/minimize.h"
 #include "select/selection_for_tests.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "select/minimize/lagrangian.h"
+#include "select/covering/shortfall_relaxation.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
 enum class BranchVerdict {
     NoCover,    // no cover of at most `target` columns exists

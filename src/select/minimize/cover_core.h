@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
 struct CoverCore {
     CoverInstance instance;        // the core columns, the same elements

@@ -1,8 +1,8 @@
 // The reduction of a kept cover's residual instance.
 #pragma once
 
+#include "select/covering/search_budget.h"
 #include "select/minimize/kept_cover.h"
-#include "select/minimize/search_budget.h"
 
 // Removes dominated columns and elements and fixes the columns that an
 // element needs every one of, until nothing changes. Keeps the optimum:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "select/covering/shortfall_relaxation.h"
 #include "select/minimize/cover_branching.h"
 #include "select/minimize/cover_core.h"
 #include "select/minimize/cover_solution.h"
@@ -12,14 +13,6 @@
 
 namespace {
 
-constexpr uint32_t StepsPerHeuristic = 10;
-constexpr double FirstStepFactor = 0.1;
-constexpr double MinStepFactor = 1e-6;
-constexpr uint32_t StepWindow = 20;
-constexpr double WideSwing = 0.01;
-constexpr double NarrowSwing = 0.001;
-constexpr uint32_t StallSteps = 200;
-constexpr double SlowProgress = 0.001;
 // Branch and bound holds two multiplier vectors per level of its depth,
 // which the target bounds; beyond this many entries it is not tried.
 constexpr uint64_t MaxBranchMultipliers = uint64_t{1} << 22;
@@ -49,67 +42,20 @@ void offerCover(SearchState& search, const std::vector<double>& cost, uint32_t f
     }
 }
 
-// Subgradient optimisation, a greedy cover from the reduced costs every
-// StepsPerHeuristic steps. The step factor follows the spread of the values
-// over each window of StepWindow steps: halved when they still swing by more
-// than WideSwing of the largest, raised by half when they move by less than
-// NarrowSwing. Stops when the bound meets the best known cover, or when
-// StallSteps steps in a row raise the best value by less than
-// SlowProgress of it: near the optimum the value creeps, and it is the
-// integer above it that counts. Returns the best value and its multipliers.
+// The Lagrangian bound by the shortfall relaxation's subgradient stage,
+// towards the cover known at the start, a greedy cover from the reduced
+// costs every few steps. Returns the bound and its multipliers.
 double raiseBound(SearchState& search, uint32_t knownCoverSize, std::vector<double>& bestMultipliers,
                   WorkBudget& budget) {
     const CoverInstance& instance = search.instance;
-    Lagrangian lagrangian = startLagrangian(instance);
-    bestMultipliers = lagrangian.multiplier;
-    std::vector<double> subgradient;
-    double best = 0;
-    double stepFactor = FirstStepFactor;
-    double windowLow = 0;
-    double windowHigh = 0;
-    double stallBase = 0;  // the best value when the current stall began
-    uint32_t stallStart = 0;
-    // The target stays the size of the cover known at the start: the steps
-    // react to it strongly, and a target that moves with every better cover
-    // found sends them astray.
-    const double target = std::min(knownCoverSize, bestSize(search));
-    for (uint32_t step = 0; workLeft(budget); ++step) {
-        evaluateLagrangian(lagrangian, instance, budget);
-        double value = lagrangian.value;
-        if (value > best) {
-            best = value;
-            bestMultipliers = lagrangian.multiplier;
-        }
-        uint32_t upper = std::min(knownCoverSize, bestSize(search));
-        if (integerBound(best) >= upper) {
-            break;
-        }
-        if (best > stallBase * (1 + SlowProgress)) {
-            stallBase = best;
-            stallStart = step;
-        } else if (step - stallStart >= StallSteps) {
-            break;
-        }
-        windowLow = step % StepWindow == 0 ? value : std::min(windowLow, value);
-        windowHigh = step % StepWindow == 0 ? value : std::max(windowHigh, value);
-        if (step % StepWindow == StepWindow - 1) {
-            double spread = windowHigh - windowLow;
-            if (spread > WideSwing * std::fabs(windowHigh)) {
-                stepFactor /= 2;
-            } else if (spread < NarrowSwing * std::fabs(windowHigh)) {
-                stepFactor *= 1.5;
-            }
-        }
-        if (step % StepsPerHeuristic == 0) {
-            offerCover(search, lagrangian.reducedCost, integerBound(best), budget);
-        }
-        if (stepFactor < MinStepFactor ||
-            !stepMultipliers(lagrangian, instance, target, stepFactor,
-                             subgradient, budget)) {
-            break;
-        }
-    }
-    return best;
+    auto offer = [&](const std::vector<double>& reducedCost, uint64_t lower) -> uint64_t {
+        offerCover(search, reducedCost, static_cast<uint32_t>(lower), budget);
+        return std::min(knownCoverSize, bestSize(search));
+    };
+    ShortfallSolution solution = solveShortfall(ShortfallProblem{instance}, startMultipliers(instance),
+                                                std::min(knownCoverSize, bestSize(search)), offer, budget);
+    bestMultipliers = std::move(solution.multipliers);
+    return solution.lowerBound;
 }
 
 // Local search from `cover` on the core of the instance under the
@@ -167,7 +113,7 @@ CoverSearchResult searchCover(const CoverInstance& instance, uint32_t knownCover
     WorkBudget part = shareOf(budget, 1, 2);
     double lagrangianValue = raiseBound(search, knownCoverSize, multipliers, part);
     budget.used = part.used;
-    uint32_t lowerBound = std::max(floor, integerBound(lagrangianValue));
+    uint32_t lowerBound = std::max(floor, static_cast<uint32_t>(integerBound(lagrangianValue)));
 
     // Local search on the core with most of the work left, the branch and
     // bound with the rest.

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
 struct CoverSearchResult {
     std::vector<uint32_t> columns;  // the smallest cover found, ascending

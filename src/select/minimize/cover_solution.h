@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
 // An element is met when its cover count reaches its demand. A chosen column
 // is critical to an element it covers no more often than the demand: without

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "patterns/pattern_set.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 #include "select/faults/fault_demands.h"
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
 
 struct KeptCover {
     std::vector<uint32_t> fixedVectors;  // ascending

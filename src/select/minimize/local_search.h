@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "select/covering/search_budget.h"
 #include "select/minimize/cover_solution.h"
-#include "select/minimize/search_budget.h"
 
 // Scratch space of the swap search, kept between calls.
 struct SwapScratch {

@@ -61,7 +61,7 @@ MinimizeWork minimizeWork(const PatternSet& patterns) {
 }
 
 uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
-                           const MinimizeWork& workLimit) {
+                           const MinimizeWork& workLimit, uint32_t usefulSize) {
     const FaultTable& table = patterns.faultTable;
     uint32_t defaultCount = selectedCount(selection.state);
     WorkBudget budget{workLimit.fixed, 0};
@@ -70,8 +70,12 @@ uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns
     // The optimum is the fixed vectors plus an optimal cover of the residual
     // instance, so the default count less the fixed ones bounds the latter;
     // where a quick lower bound meets it, the default set is optimal.
-    if (quickLowerBound(cover.residual, budget) + cover.fixedVectors.size() >= defaultCount) {
+    uint32_t quickBound = quickLowerBound(cover.residual, budget) + static_cast<uint32_t>(cover.fixedVectors.size());
+    if (quickBound >= defaultCount) {
         return defaultCount;
+    }
+    if (quickBound > usefulSize) {
+        return quickBound;
     }
     reduceKeptCover(cover, budget);
     budget.limit += workLimit.perDetection * cover.residual.columnElements.size() +

@@ -38,6 +38,8 @@ MinimizeWork minimizeWork(const PatternSet& patterns);
 // per-node counts and coveredCount; cycleCount and greedyPicks are left as
 // they are. Returns a lower bound on the size of any set that meets those
 // demands, at most chosenCount. Deterministic: the search is bounded by
-// `work`, a count of steps.
+// `work`, a count of steps. A caller that has no use for a set of more than
+// `usefulSize` vectors gets the selection as it is, and a bound above that
+// size, when a bound that costs a pass or two shows that none exists.
 uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
-                           const MinimizeWork& work);
+                           const MinimizeWork& work, uint32_t usefulSize = UINT32_MAX);

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "select/minimize/cover_instance.h"
-#include "select/minimize/search_budget.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
 // Searches from `cover` (columns that meet every demand) for a smaller one
 // until one of `goal` columns is found or the budget is spent. Returns the

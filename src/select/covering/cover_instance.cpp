@@ -1,4 +1,4 @@
-#include "select/minimize/cover_instance.h"
+#include "select/covering/cover_instance.h"
 
 #include <utility>
 

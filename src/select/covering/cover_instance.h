@@ -22,6 +22,8 @@ struct CoverInstance {
     uint32_t elementCount = 0;
     uint32_t columnCount = 0;
     std::vector<uint32_t> demand;          // per element: 1 to its degree
+    std::vector<uint32_t> weight;          // per element: the faults it stands for (all
+                                           // with the same demand and columns); empty: 1 each
     std::vector<uint32_t> columnVector;    // the vector behind each column
     std::vector<CoverOffset> columnStart;  // columnCount + 1 offsets into columnElements
     std::vector<uint32_t> columnElements;  // ascending within a column
@@ -54,6 +56,10 @@ inline const uint32_t* elementEnd(const CoverInstance& instance, uint32_t elemen
 }
 inline uint32_t elementDegree(const CoverInstance& instance, uint32_t element) {
     return listSize(instance.elementStart, element);
+}
+
+inline uint32_t elementWeight(const CoverInstance& instance, uint32_t element) {
+    return instance.weight.empty() ? 1 : instance.weight[element];
 }
 
 // Builds the instance of `columnCount` columns from the element list of each
