@@ -7,8 +7,8 @@
 
 #include "base/bit_count.h"
 #include "base/fatal_error.h"
-#include "select/demands/budget_bound.h"
 #include "select/demands/budget_search.h"
+#include "select/demands/deeper_budget_search.h"
 #include "select/demands/demand_selection.h"
 #include "select/faults/detectable_faults.h"
 #include "select/faults/fault_rows.h"
@@ -19,9 +19,6 @@
 
 namespace {
 
-// Restarts of the budget's deeper search from other first vectors.
-constexpr uint32_t DeeperRestarts = 256;
-
 SelectionState runWithoutBudget(const SelectionOptions& options, const PatternSet& patterns) {
     return options.detections > 1 ? runDemandSelection(options, patterns)
                                   : runDefaultSelection(options, patterns, defaultSelectionWork());
@@ -31,11 +28,9 @@ bool budgetBinds(const SelectionOptions& options, const SelectionState& state) {
     return options.vectorBudget != 0 && state.chosenCount > options.vectorBudget;
 }
 
-// Within a budget that binds: greedy and swaps, and with "-minimize" a
-// longer search from many first vectors.
-SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns, bool deeper) {
-    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), deeper),
-                              deeper ? DeeperRestarts : 0);
+// Within a budget that binds: greedy and swaps.
+SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns) {
+    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)));
 }
 
 // The faults the summary marks detectable that the chosen set detects at
@@ -73,28 +68,27 @@ SelectionResult resultOf(const SelectionState& state, const SelectionOptions& op
 
 SelectionState runSelectionPhases(const SelectionOptions& options, const PatternSet& patterns) {
     SelectionState state = runWithoutBudget(options, patterns);
-    return budgetBinds(options, state) ? runWithinBudget(options, patterns, false) : state;
+    return budgetBinds(options, state) ? runWithinBudget(options, patterns) : state;
 }
 
 SelectionResult runSelection(const SelectionOptions& options, const PatternSet& patterns) {
     try {
         SelectionState state = runWithoutBudget(options, patterns);
         bool binds = budgetBinds(options, state);
-        if (binds) {
-            state = runWithinBudget(options, patterns, options.minimize);
-        }
         std::optional<SearchBound> bound;
-        if (options.minimize) {
+        if (binds && options.minimize) {
+            DeeperBudgetResult deeper = searchBudgetDeeper(options, patterns, state);
+            state = std::move(deeper.state);
+            bound = SearchBound{true, deeper.upperBound};
+        } else if (binds) {
+            state = runWithinBudget(options, patterns);
+        } else if (options.minimize) {
             FaultDemands demands;
-            if (binds || options.detections > 1) {
+            if (options.detections > 1) {
                 demands = countDemands(patterns, options.detections);
             }
-            if (binds) {
-                bound = SearchBound{true, budgetUpperBound(state, patterns, demands, options.vectorBudget)};
-            } else {
-                const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
-                bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
-            }
+            const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
+            bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
         }
         SelectionResult result = resultOf(state, options, patterns);
         result.budgetBinds = binds;

@@ -1,13 +1,24 @@
-// An upper bound on the demand any `budget` vectors can meet: the best value
-// of a Lagrangian relaxation of the maximum-coverage problem over a fixed
-// number of subgradient steps, and never below what `chosen` meets.
+// An upper bound on the demand that any `budget` columns of a covering
+// instance meet: the total demand less the lower bound of the shortfall
+// relaxation with the columns capped at `budget` (select/covering/
+// shortfall_relaxation.h), the LP relaxation's integer where the work
+// allows.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-#include "patterns/pattern_set.h"
-#include "select/faults/fault_demands.h"
-#include "select/phases/selection_state.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
 
-uint64_t budgetUpperBound(const SelectionState& chosen, const PatternSet& patterns, const FaultDemands& demands,
-                          uint32_t budget);
+struct BudgetBound {
+    uint64_t value = 0;
+    std::vector<double> multipliers;  // per element: the relaxation's, of the bound
+};
+
+// `met` is the demand a set within the budget is known to meet: the bound
+// stops when it comes down to it, and is never below it.
+BudgetBound budgetUpperBound(const CoverInstance& instance, uint32_t budget, uint64_t met, WorkBudget& work);
+
+// The total demand of the instance's elements.
+uint64_t totalDemand(const CoverInstance& instance);

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint64_t RestartWork = 8;
-
 const DetectionCounts& countsOf(const SelectionState& state, uint32_t plane) {
     return plane == 0 ? state.count0 : state.count1;
 }
@@ -128,68 +126,46 @@ bool improveOnce(SwapSearch& search, uint64_t workLimit) {
     return false;
 }
 
-// Greedy from `first` (when it is a vector) and swaps, within `swapWork`;
-// the work it took is added to `work`.
-SelectionState budgetSearch(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
-                            uint32_t first, uint64_t swapWork, uint64_t& work, uint64_t& demandMet) {
-    SelectionState state = createSelectionState(patterns);
-    DemandCoverage coverage = startDemandCoverage(state, patterns, demands);
-    if (first < patterns.faultTable.rows.size()) {
-        pickGreedily(coverage, state, first);
-        ++state.cycleCount;
-    }
-    work += tableWords(patterns);
-    completeGreedily(coverage, state, GreedyRules{false, false, options.vectorBudget}, std::nullopt);
-
-    // Swaps only help while some demand is open and the budget is spent.
+// Swaps while the budget is spent and some demand is open, within
+// `swapWork`; returns the work taken.
+uint64_t swapWhileBetter(DemandCoverage& coverage, SelectionState& state, uint32_t budget, uint64_t swapWork) {
     SwapSearch search{coverage, state, 0, {}};
-    while (state.chosenCount == options.vectorBudget && coverage.demandMet < demands.total &&
-           search.work < swapWork) {
+    while (state.chosenCount == budget && coverage.demandMet < coverage.demands.total && search.work < swapWork) {
         computeGains(search);
         if (!improveOnce(search, swapWork)) {
             break;
         }
     }
-    work += search.work;
-    demandMet = coverage.demandMet;
-    return state;
+    return search.work;
 }
 
 }  // namespace
 
-uint64_t budgetSwapWork(uint64_t tableWords, bool deeper) { return (deeper ? 128 : 8) * (tableWords + 1024); }
+uint64_t budgetSwapWork(uint64_t tableWords) { return 8 * (tableWords + 1024); }
 
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
-                                  uint32_t restarts) {
-    FaultDemands demands = countDemands(patterns, options.detections);
-    uint64_t work = 0;
-    uint64_t bestMet = 0;
-    SelectionState best = budgetSearch(options, patterns, demands, UINT32_MAX, swapWork, work, bestMet);
-    if (restarts == 0) {
-        return best;
+BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
+                          uint64_t swapWork) {
+    BudgetSet set{createSelectionState(patterns), 0};
+    DemandCoverage coverage = startDemandCoverage(set.state, patterns, demands);
+    completeGreedily(coverage, set.state, GreedyRules{false, false, options.vectorBudget}, std::nullopt);
+    swapWhileBetter(coverage, set.state, options.vectorBudget, swapWork);
+    set.demandMet = coverage.demandMet;
+    return set;
+}
+
+BudgetSet swappedBudgetSet(const PatternSet& patterns, const FaultDemands& demands, uint32_t budget,
+                           const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen, uint64_t swapWork) {
+    BudgetSet set{createSelectionState(patterns), 0};
+    DemandCoverage coverage = startDemandCoverage(set.state, patterns, demands);
+    for (const auto& [vector, phase] : chosen) {
+        chooseVector(set.state, vector, phase);
+        addDemandVector(coverage, set.state, vector);
     }
-    // Restarts from each of the vectors that meet the most demand alone,
-    // widest first: the greedy cover's first pick is often what keeps it
-    // from the best.
-    std::vector<CandidateGain> starts;
-    {
-        SelectionState empty = createSelectionState(patterns);
-        DemandCoverage none = startDemandCoverage(empty, patterns, demands);
-        auto rows = static_cast<uint32_t>(patterns.faultTable.rows.size());
-        for (uint32_t vector = 0; vector < rows; ++vector) {
-            starts.push_back({vector, demandGain(none, vector)});
-        }
-    }
-    std::stable_sort(starts.begin(), starts.end(),
-                     [](const CandidateGain& a, const CandidateGain& b) { return a.gain > b.gain; });
-    // All the restarts together take at most RestartWork times one search's limit.
-    for (uint32_t r = 1; r < starts.size() && r <= restarts && work < RestartWork * swapWork; ++r) {
-        uint64_t met = 0;
-        SelectionState tried = budgetSearch(options, patterns, demands, starts[r].vector, swapWork, work, met);
-        if (met > bestMet) {
-            bestMet = met;
-            best = std::move(tried);
-        }
-    }
-    return best;
+    swapWhileBetter(coverage, set.state, budget, swapWork);
+    set.demandMet = coverage.demandMet;
+    return set;
+}
+
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork) {
+    return greedyBudgetSet(options, patterns, countDemands(patterns, options.detections), swapWork).state;
 }

@@ -3,20 +3,37 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "patterns/pattern_set.h"
+#include "select/choice_phase.h"
+#include "select/faults/fault_demands.h"
 #include "select/phases/selection_state.h"
 #include "select/selection_options.h"
 
-// At most options.vectorBudget vectors that meet as much demand as the
-// search finds: greedy by the most open demand met (lowest index on ties),
-// then swaps of a chosen vector for an unchosen one while that meets more.
-// The swaps stop when none helps or after `swapWork` table words read. With
-// `restarts`, the search runs again from each of that many vectors that
-// meet the most demand alone, first, and keeps the best it finds.
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
-                                  uint32_t restarts = 0);
+// A set within the budget and the demand it meets: the sum over the faults
+// of min(detections, demand).
+struct BudgetSet {
+    SelectionState state;
+    uint64_t demandMet = 0;
+};
+
+// At most options.vectorBudget vectors: greedy by the most open demand met
+// (lowest index on ties), then swaps of a chosen vector for an unchosen one
+// (ChoicePhase::Swap) while that meets more. The swaps stop when none helps
+// or after `swapWork` table words read.
+BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
+                          uint64_t swapWork);
+
+// The vectors of `chosen`, each chosen by its phase, then swaps as above
+// while they are `budget` vectors.
+BudgetSet swappedBudgetSet(const PatternSet& patterns, const FaultDemands& demands, uint32_t budget,
+                           const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen, uint64_t swapWork);
+
+// greedyBudgetSet with the demands of options.detections.
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork);
 
 // The swaps' work for a table of `words` words of rows: a fixed share of
-// reading it, and more with "-minimize".
-uint64_t budgetSwapWork(uint64_t tableWords, bool deeper);
+// reading it.
+uint64_t budgetSwapWork(uint64_t tableWords);

@@ -1,0 +1,11 @@
+// The problem "-max_vectors K" poses, as a covering instance: the faults
+// with a demand are the elements (fault 0 of every node, then fault 1, in
+// node order), the vectors that detect any of them the columns.
+#pragma once
+
+#include "patterns/pattern_set.h"
+#include "select/covering/cover_instance.h"
+#include "select/covering/search_budget.h"
+#include "select/faults/fault_demands.h"
+
+CoverInstance budgetInstance(const PatternSet& patterns, const FaultDemands& demands, WorkBudget& budget);

@@ -1,0 +1,241 @@
+#include "select/demands/swap_tabu_search.h"
+
+#include <algorithm>
+
+namespace {
+
+// Steps a column that left stays out, and one that came stays in, in the
+// first run; later runs draw them between half and one and a half times as
+// many. A run ends after StallStepsPerColumn steps per chosen column (and
+// at least MinStallSteps) without a better set of its own.
+constexpr uint32_t TenureOut = 20;
+constexpr uint32_t TenureIn = 5;
+constexpr uint64_t StallStepsPerColumn = 50;
+constexpr uint64_t MinStallSteps = 1000;
+// The search ends after this many runs in a row find no better set.
+constexpr uint32_t FruitlessRuns = 4;
+
+// A chosen column is critical to the elements it covers no more often than
+// they demand: they lose a unit of met demand when it goes.
+struct TabuState {
+    const CoverInstance& instance;
+    WorkBudget& budget;
+    std::vector<uint8_t> chosen;      // per column
+    std::vector<uint32_t> count;      // per element: chosen columns that cover it
+    std::vector<uint64_t> gain;       // per column: the weight of its elements below their demand
+    std::vector<uint64_t> loss;       // per chosen column: that of the elements it is critical to
+    std::vector<uint64_t> leftAt;     // per column: the step before which it may not come back
+    std::vector<uint64_t> cameAt;     // per column: the step before which it may not leave
+    std::vector<uint32_t> members;    // the chosen columns
+    uint64_t met = 0;
+};
+
+void addColumn(TabuState& state, uint32_t column) {
+    const CoverInstance& instance = state.instance;
+    state.chosen[column] = 1;
+    state.members.push_back(column);
+    state.loss[column] = 0;
+    for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
+        uint32_t count = state.count[*e];
+        uint32_t demand = instance.demand[*e];
+        uint64_t weight = elementWeight(instance, *e);
+        if (count < demand) {
+            state.met += weight;
+            state.loss[column] += weight;
+            if (count + 1 == demand) {
+                for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
+                    state.gain[*c] -= weight;
+                }
+                spendWork(state.budget, elementDegree(instance, *e));
+            }
+        } else if (count == demand) {
+            for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
+                state.loss[*c] -= state.chosen[*c] && *c != column ? weight : 0;
+            }
+            spendWork(state.budget, elementDegree(instance, *e));
+        }
+        state.count[*e] = count + 1;
+    }
+    spendWork(state.budget, columnSize(instance, column));
+}
+
+void removeColumn(TabuState& state, uint32_t column) {
+    const CoverInstance& instance = state.instance;
+    state.chosen[column] = 0;
+    state.members.erase(std::find(state.members.begin(), state.members.end(), column));
+    for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
+        uint32_t count = state.count[*e]--;
+        uint32_t demand = instance.demand[*e];
+        uint64_t weight = elementWeight(instance, *e);
+        if (count <= demand) {
+            state.met -= weight;
+            if (count == demand) {
+                for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
+                    state.gain[*c] += weight;
+                }
+                spendWork(state.budget, elementDegree(instance, *e));
+            }
+        } else if (count == demand + 1) {
+            for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
+                state.loss[*c] += state.chosen[*c] ? weight : 0;
+            }
+            spendWork(state.budget, elementDegree(instance, *e));
+        }
+    }
+    state.loss[column] = 0;
+    spendWork(state.budget, columnSize(instance, column) + state.members.size());
+}
+
+struct Swap {
+    int64_t delta = INT64_MIN;
+    uint32_t out = UINT32_MAX;
+    uint32_t in = UINT32_MAX;
+};
+
+// The best swap that is allowed at `step`: neither column tabu, or the
+// swap meets more than `best`. Swapping out for in changes the demand met
+// by gain(in) - loss(out) + (the elements of both exactly at their demand).
+Swap bestSwap(TabuState& state, uint64_t step, uint64_t best, std::vector<uint64_t>& bonus,
+              std::vector<uint32_t>& touched, std::vector<uint32_t>& byGain) {
+    const CoverInstance& instance = state.instance;
+    // The unchosen columns, most gain first (the lower column on ties).
+    byGain.clear();
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        if (!state.chosen[c]) {
+            byGain.push_back(c);
+        }
+    }
+    std::sort(byGain.begin(), byGain.end(), [&](uint32_t a, uint32_t b) {
+        return state.gain[a] > state.gain[b] || (state.gain[a] == state.gain[b] && a < b);
+    });
+    spendWork(state.budget, 4 * uint64_t{instance.columnCount});
+
+    std::vector<uint32_t> members = state.members;
+    std::sort(members.begin(), members.end());
+    Swap found;
+    auto offer = [&](uint32_t out, uint32_t in, int64_t delta) {
+        bool tabu = state.cameAt[out] > step || state.leftAt[in] > step;
+        if (tabu && static_cast<int64_t>(state.met) + delta <= static_cast<int64_t>(best)) {
+            return false;
+        }
+        if (delta > found.delta || (delta == found.delta && out == found.out && in < found.in)) {
+            found = Swap{delta, out, in};
+        }
+        return true;
+    };
+    for (uint32_t out : members) {
+        touched.clear();
+        uint64_t visited = columnSize(instance, out);
+        for (const uint32_t* e = columnBegin(instance, out); e != columnEnd(instance, out); ++e) {
+            if (state.count[*e] != instance.demand[*e]) {
+                continue;
+            }
+            uint64_t weight = elementWeight(instance, *e);
+            for (const uint32_t* c = elementBegin(instance, *e); c != elementEnd(instance, *e); ++c) {
+                if (!state.chosen[*c]) {
+                    if (bonus[*c] == 0) {
+                        touched.push_back(*c);
+                    }
+                    bonus[*c] += weight;
+                }
+            }
+            visited += elementDegree(instance, *e);
+        }
+        auto loss = static_cast<int64_t>(state.loss[out]);
+        for (uint32_t in : touched) {
+            offer(out, in, static_cast<int64_t>(state.gain[in] + bonus[in]) - loss);
+        }
+        // Of the others the one of most gain that is allowed: past a tabu
+        // one that is not allowed, a later one may be.
+        for (uint32_t in : byGain) {
+            ++visited;
+            if (bonus[in] == 0 && offer(out, in, static_cast<int64_t>(state.gain[in]) - loss)) {
+                break;
+            }
+            if (bonus[in] == 0 && state.cameAt[out] > step) {
+                break;  // every swap of `out` is tabu, and gains only fall from here
+            }
+        }
+        for (uint32_t in : touched) {
+            bonus[in] = 0;
+        }
+        spendWork(state.budget, visited + touched.size());
+    }
+    return found;
+}
+
+}  // namespace
+
+TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint64_t goal,
+                                SearchRandom& random, WorkBudget& budget) {
+    TabuState state{instance,
+                    budget,
+                    std::vector<uint8_t>(instance.columnCount, 0),
+                    std::vector<uint32_t>(instance.elementCount, 0),
+                    std::vector<uint64_t>(instance.columnCount, 0),
+                    std::vector<uint64_t>(instance.columnCount, 0),
+                    std::vector<uint64_t>(instance.columnCount, 0),
+                    std::vector<uint64_t>(instance.columnCount, 0),
+                    {},
+                    0};
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
+            state.gain[c] += elementWeight(instance, *e);
+        }
+    }
+    spendWork(budget, instance.columnElements.size());
+    for (uint32_t column : start) {
+        addColumn(state, column);
+    }
+    TabuOutcome best{start, state.met};
+    std::sort(best.columns.begin(), best.columns.end());
+    if (start.empty() || start.size() >= instance.columnCount) {
+        return best;
+    }
+
+    std::vector<uint64_t> bonus(instance.columnCount, 0);
+    std::vector<uint32_t> touched;
+    std::vector<uint32_t> byGain;
+    const uint64_t stall = std::max<uint64_t>(MinStallSteps, StallStepsPerColumn * start.size());
+    uint64_t step = 0;
+    uint32_t lastFruitful = 0;
+    for (uint32_t run = 0; best.met < goal && workLeft(budget) && run - lastFruitful <= FruitlessRuns; ++run) {
+        // Each run from the best set, with tenures of its own.
+        if (run > 0) {
+            for (uint32_t column : std::vector<uint32_t>(state.members)) {
+                removeColumn(state, column);
+            }
+            for (uint32_t column : best.columns) {
+                addColumn(state, column);
+            }
+        }
+        uint64_t tenureOut = run == 0 ? TenureOut : TenureOut / 2 + randomBelow(random, TenureOut + 1);
+        uint64_t tenureIn = run == 0 ? TenureIn : TenureIn / 2 + randomBelow(random, TenureIn + 1);
+        // A column that came may not leave only while others can.
+        tenureIn = std::min<uint64_t>(tenureIn, start.size() / 2);
+        uint64_t runBest = state.met;
+        uint64_t runFound = step;
+        while (best.met < goal && workLeft(budget) && step - runFound < stall) {
+            ++step;
+            Swap swap = bestSwap(state, step, best.met, bonus, touched, byGain);
+            if (swap.out == UINT32_MAX) {
+                break;
+            }
+            removeColumn(state, swap.out);
+            addColumn(state, swap.in);
+            state.leftAt[swap.out] = step + tenureOut;
+            state.cameAt[swap.in] = step + tenureIn;
+            if (state.met > runBest) {
+                runBest = state.met;
+                runFound = step;
+            }
+            if (state.met > best.met) {
+                best.met = state.met;
+                best.columns = state.members;
+                lastFruitful = run;
+                std::sort(best.columns.begin(), best.columns.end());
+            }
+        }
+    }
+    return best;
+}
