@@ -1,0 +1,114 @@
+#include "select/diagnostic/fault_classes.h"
+
+#include <bit>
+
+#include "select/diagnostic/row_faults.h"
+
+namespace {
+
+void leaveShared(FaultClasses& classes, uint32_t fault) {
+    classes.shared[fault / 64] &= ~(uint64_t{1} << (fault % 64));
+}
+
+// Counts the row's faults of shared classes per class into `hits`, listing
+// the classes met; calls moved(fault, class) for each.
+template <typename Visit>
+void tallyRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table, Visit visit) {
+    forMaskedRowFaults(row, table, classes.shared, [&](uint32_t fault) {
+        uint32_t c = classes.classOf[fault];
+        if (classes.hits[c] == 0) {
+            classes.touched.push_back(c);
+        }
+        visit(fault, c);
+        ++classes.hits[c];
+    });
+}
+
+}  // namespace
+
+FaultClasses oneClassOfDetectedFaults(const FaultTable& table) {
+    FaultClasses classes;
+    classes.shared.assign(2 * size_t{table.maxWords}, 0);
+    for (const FaultTableRow& row : table.rows) {
+        for (uint32_t plane = 0; plane < 2; ++plane) {
+            for (uint32_t w = 0; w < row.words; ++w) {
+                classes.shared[plane * size_t{table.maxWords} + w] |= row.bits[plane * size_t{row.words} + w];
+            }
+        }
+    }
+    classes.classOf.assign(faultSlots(table), NoClass);
+    classes.position.assign(faultSlots(table), 0);
+    for (size_t w = 0; w < classes.shared.size(); ++w) {
+        for (uint64_t word = classes.shared[w]; word != 0; word &= word - 1) {
+            auto fault = static_cast<uint32_t>(64 * w + static_cast<size_t>(std::countr_zero(word)));
+            classes.classOf[fault] = 0;
+            classes.position[fault] = static_cast<uint32_t>(classes.members.size());
+            classes.members.push_back(fault);
+        }
+    }
+    if (!classes.members.empty()) {
+        classes.classStart.push_back(0);
+        classes.classSize.push_back(static_cast<uint32_t>(classes.members.size()));
+        classes.hits.push_back(0);
+        if (classes.members.size() == 1) {
+            leaveShared(classes, classes.members[0]);
+        }
+    }
+    return classes;
+}
+
+void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table) {
+    // The row's faults of each class to the front of its range, in turn.
+    tallyRow(classes, row, table, [&](uint32_t fault, uint32_t c) {
+        uint32_t to = classes.classStart[c] + classes.hits[c];
+        uint32_t from = classes.position[fault];
+        uint32_t other = classes.members[to];
+        classes.members[to] = fault;
+        classes.position[fault] = to;
+        classes.members[from] = other;
+        classes.position[other] = from;
+    });
+    for (uint32_t c : classes.touched) {
+        uint32_t moved = classes.hits[c];
+        classes.hits[c] = 0;
+        if (moved == classes.classSize[c]) {
+            continue;
+        }
+        auto split = classCount(classes);
+        uint32_t start = classes.classStart[c];
+        classes.classStart.push_back(start);
+        classes.classSize.push_back(moved);
+        classes.hits.push_back(0);
+        classes.classStart[c] = start + moved;
+        classes.classSize[c] -= moved;
+        for (uint32_t i = start; i < start + moved; ++i) {
+            classes.classOf[classes.members[i]] = split;
+        }
+        if (moved == 1) {
+            leaveShared(classes, classes.members[start]);
+        }
+        if (classes.classSize[c] == 1) {
+            leaveShared(classes, classes.members[classes.classStart[c]]);
+        }
+    }
+    classes.touched.clear();
+}
+
+uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table) {
+    tallyRow(classes, row, table, [](uint32_t, uint32_t) {});
+    uint64_t pairs = 0;
+    for (uint32_t c : classes.touched) {
+        pairs += uint64_t{classes.hits[c]} * (classes.classSize[c] - classes.hits[c]);
+        classes.hits[c] = 0;
+    }
+    classes.touched.clear();
+    return pairs;
+}
+
+FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors) {
+    FaultClasses classes = oneClassOfDetectedFaults(table);
+    for (uint32_t v : vectors) {
+        refineByRow(classes, tableRow(table, v), table);
+    }
+    return classes;
+}

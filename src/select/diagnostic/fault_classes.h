@@ -1,0 +1,45 @@
+// The classes of the faults the table detects under a set of vectors: two
+// faults share a class when every vector of the set detects both or neither.
+// Kept by partition refinement, one row at a time, never as pairs.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+
+constexpr uint32_t NoClass = UINT32_MAX;
+
+// The faults of a class lie side by side in `members`; a split moves the
+// faults a row detects to the front of their class's range, which becomes
+// the new class. Only faults of classes of two or more can be told apart
+// any further: `shared` marks them, and the row visits look at them alone.
+struct FaultClasses {
+    std::vector<uint32_t> classOf;   // per fault (row_faults.h numbering); NoClass for faults no row detects
+    std::vector<uint32_t> position;  // per detected fault: its index in `members`
+    std::vector<uint32_t> members;   // the detected faults, class by class
+    std::vector<uint32_t> classStart;  // per class: its first index in `members`
+    std::vector<uint32_t> classSize;   // per class: its faults, at least 1
+    std::vector<uint64_t> shared;      // a bit per fault, as the row planes: its class has two or more
+    // Scratch of the row visits, per class: the row's faults of it; and the
+    // classes met.
+    std::vector<uint32_t> hits;
+    std::vector<uint32_t> touched;
+};
+
+inline uint32_t classCount(const FaultClasses& classes) { return static_cast<uint32_t>(classes.classSize.size()); }
+
+// Every fault some row of the table detects in class 0 (no class when no
+// row detects any): the classes under no vector at all.
+FaultClasses oneClassOfDetectedFaults(const FaultTable& table);
+
+// Splits every class the row detects in part: the faults it detects form a
+// new class, numbered after the others.
+void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table);
+
+// The pairs of faults of one class that the row tells apart: the sum over
+// the classes C of |C and row| * |C - row|.
+uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table);
+
+// The classes of the detected faults under the vectors.
+FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors);

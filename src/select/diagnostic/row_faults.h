@@ -1,0 +1,67 @@
+// The faults of the table in one numbering, and the visit of a row's faults
+// in it: fault 0 of node n is n, fault 1 of node n is 64 * maxWords + n,
+// whatever the width of the row.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+
+// The numbers the faults of the table take: both faults of every node of
+// the widest row.
+inline size_t faultSlots(const FaultTable& table) { return 2 * 64 * static_cast<size_t>(table.maxWords); }
+
+// Calls visit(fault) for every fault the row detects, ascending.
+template <typename Visit>
+void forRowFaults(const FaultTableRow& row, const FaultTable& table, Visit visit) {
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
+        size_t base = static_cast<size_t>(plane) * 64 * table.maxWords;
+        for (uint32_t w = 0; w < row.words; ++w) {
+            for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                visit(static_cast<uint32_t>(base + 64 * size_t{w} + static_cast<size_t>(std::countr_zero(word))));
+            }
+        }
+    }
+}
+
+// As forRowFaults over the faults whose bit is set in `mask` (a plane of
+// 2 * maxWords words, numbered as the faults).
+template <typename Visit>
+void forMaskedRowFaults(const FaultTableRow& row, const FaultTable& table, const std::vector<uint64_t>& mask,
+                        Visit visit) {
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
+        size_t base = static_cast<size_t>(plane) * table.maxWords;
+        for (uint32_t w = 0; w < row.words; ++w) {
+            for (uint64_t word = bits[w] & mask[base + w]; word != 0; word &= word - 1) {
+                visit(static_cast<uint32_t>(64 * (base + w) + static_cast<size_t>(std::countr_zero(word))));
+            }
+        }
+    }
+}
+
+// Whether test(fault) holds for a fault the row detects; stops at the first.
+template <typename Test>
+bool anyRowFault(const FaultTableRow& row, const FaultTable& table, Test test) {
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
+        size_t base = static_cast<size_t>(plane) * 64 * table.maxWords;
+        for (uint32_t w = 0; w < row.words; ++w) {
+            for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                if (test(static_cast<uint32_t>(base + 64 * size_t{w} + static_cast<size_t>(std::countr_zero(word))))) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// Row `vector` of the table; a vector without a stored row is all 'X'.
+inline FaultTableRow tableRow(const FaultTable& table, uint32_t vector) {
+    return vector < table.rows.size() ? table.rows[vector] : FaultTableRow{};
+}
