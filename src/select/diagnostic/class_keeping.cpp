@@ -1,57 +1,39 @@
 #include "select/diagnostic/class_keeping.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "select/diagnostic/class_top_up.h"
-#include "select/diagnostic/fault_classes.h"
-#include "select/diagnostic/redundant_picks.h"
+#include "select/diagnostic/class_cover_search.h"
+#include "select/diagnostic/class_restoring.h"
 #include "select/diagnostic/row_faults.h"
 
 namespace {
 
-// Per fault: min(detections, the vectors of `chosen` that detect it).
-std::vector<uint32_t> keptDetections(const FaultTable& table, const std::vector<uint32_t>& chosen,
-                                     uint32_t detections) {
-    std::vector<uint32_t> keep(faultSlots(table), 0);
-    for (uint32_t v : chosen) {
-        forRowFaults(tableRow(table, v), table, [&](uint32_t fault) {
-            keep[fault] += keep[fault] < detections ? 1 : 0;
-        });
-    }
-    return keep;
-}
+constexpr uint64_t BaseWork = uint64_t{1} << 28;
+constexpr uint64_t WorkPerTableWord = 32;
 
 }  // namespace
 
 ClassKeeping keepEveryClass(const FaultTable& table, const std::vector<uint32_t>& chosen, uint32_t detections) {
-    ClassKeeping result;
-    size_t flags = table.rows.size();
-    for (uint32_t v : chosen) {
-        flags = std::max<size_t>(flags, size_t{v} + 1);
-    }
-    std::vector<uint8_t> isChosen(flags, 0);
-    for (uint32_t v : chosen) {
-        isChosen[v] = 1;
-    }
-    FaultClasses classes = classesUnder(table, chosen);
-    std::vector<uint32_t> picks = topUpClasses(table, classes, isChosen);
-    // Every class is back, and dropping keeps them all.
-    result.inputClasses = classCount(classes);
-    result.keptClasses = classCount(classes);
+    RestoredClasses restored = restoreEveryClass(table, chosen, keptDetections(table, chosen, detections));
+    return ClassKeeping{std::move(restored.vectors), std::move(restored.topUpPicks), restored.classes,
+                        restored.classes, 0};
+}
 
-    std::vector<uint32_t> order = chosen;
-    order.insert(order.end(), picks.begin(), picks.end());
-    dropRedundantPicks(table, classes, isChosen, order, keptDetections(table, chosen, detections));
-
-    for (uint32_t v = 0; v < isChosen.size(); ++v) {
-        if (isChosen[v]) {
-            result.vectors.push_back(v);
-        }
-    }
-    for (uint32_t v : picks) {
-        if (isChosen[v]) {
+ClassKeeping keepEveryClassMinimized(const FaultTable& table, const std::vector<uint32_t>& chosen,
+                                     uint32_t detections, uint64_t workLimit) {
+    std::vector<uint32_t> keep = keptDetections(table, chosen, detections);
+    RestoredClasses restored = restoreEveryClass(table, chosen, keep);
+    WorkBudget budget{workLimit, 0};
+    ClassCover cover = searchClassCover(table, restored.vectors, keep, budget);
+    ClassKeeping result{std::move(cover.vectors), {}, restored.classes, restored.classes, cover.lowerBound};
+    // The top-up's picks that the search kept.
+    for (uint32_t v : restored.topUpPicks) {
+        if (std::binary_search(result.vectors.begin(), result.vectors.end(), v)) {
             result.topUpPicks.push_back(v);
         }
     }
     return result;
 }
+
+uint64_t classSearchWork(const FaultTable& table) { return BaseWork + WorkPerTableWord * tableWordCount(table); }

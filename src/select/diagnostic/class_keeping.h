@@ -12,12 +12,17 @@ struct ClassKeeping {
     std::vector<uint32_t> topUpPicks;  // those the top-up added, in the order it added them
     uint32_t inputClasses = 0;         // classes of the detected faults under every vector
     uint32_t keptClasses = 0;          // under the chosen vectors (undetected faults: one class)
+    uint32_t lowerBound = 0;           // with the search: no such set is smaller
 };
 
-// The default selection's vectors (`chosen`, any order), topped up greedily
-// (class_top_up.h) until every class is back, then every vector dropped
-// that neither the classes nor the coverage need: each fault keeps
-// min(detections, the chosen vectors that detect it) detections. The
-// vectors are tried for dropping in the order of `chosen`, then the top-up's
-// picks in the order picked.
+// The default selection's vectors (`chosen`, any order), topped up and
+// thinned by restoreEveryClass: each fault keeps min(detections, the
+// vectors of `chosen` that detect it) detections.
 ClassKeeping keepEveryClass(const FaultTable& table, const std::vector<uint32_t>& chosen, uint32_t detections = 1);
+
+// The same, then the covering search (class_cover_search.h) within
+// `workLimit` steps; classSearchWork is the run's own limit, a fixed amount
+// and an amount per table word, as "-minimize" has.
+ClassKeeping keepEveryClassMinimized(const FaultTable& table, const std::vector<uint32_t>& chosen,
+                                     uint32_t detections, uint64_t workLimit);
+uint64_t classSearchWork(const FaultTable& table);

@@ -1,6 +1,7 @@
 #include "select/diagnostic/fault_classes.h"
 
 #include <bit>
+#include <utility>
 
 #include "select/diagnostic/row_faults.h"
 
@@ -26,16 +27,21 @@ void tallyRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable&
 
 }  // namespace
 
-FaultClasses oneClassOfDetectedFaults(const FaultTable& table) {
-    FaultClasses classes;
-    classes.shared.assign(2 * size_t{table.maxWords}, 0);
+std::vector<uint64_t> detectedFaultPlane(const FaultTable& table) {
+    std::vector<uint64_t> detected(2 * size_t{table.maxWords}, 0);
     for (const FaultTableRow& row : table.rows) {
         for (uint32_t plane = 0; plane < 2; ++plane) {
             for (uint32_t w = 0; w < row.words; ++w) {
-                classes.shared[plane * size_t{table.maxWords} + w] |= row.bits[plane * size_t{row.words} + w];
+                detected[plane * size_t{table.maxWords} + w] |= row.bits[plane * size_t{row.words} + w];
             }
         }
     }
+    return detected;
+}
+
+FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults) {
+    FaultClasses classes;
+    classes.shared = std::move(faults);
     classes.classOf.assign(faultSlots(table), NoClass);
     classes.position.assign(faultSlots(table), 0);
     for (size_t w = 0; w < classes.shared.size(); ++w) {
@@ -105,8 +111,9 @@ uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const Fau
     return pairs;
 }
 
-FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors) {
-    FaultClasses classes = oneClassOfDetectedFaults(table);
+FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors,
+                          std::vector<uint64_t> faults) {
+    FaultClasses classes = oneClassOf(table, std::move(faults));
     for (uint32_t v : vectors) {
         refineByRow(classes, tableRow(table, v), table);
     }

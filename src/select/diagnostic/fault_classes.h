@@ -29,9 +29,12 @@ struct FaultClasses {
 
 inline uint32_t classCount(const FaultClasses& classes) { return static_cast<uint32_t>(classes.classSize.size()); }
 
-// Every fault some row of the table detects in class 0 (no class when no
-// row detects any): the classes under no vector at all.
-FaultClasses oneClassOfDetectedFaults(const FaultTable& table);
+// The faults some row of the table detects, as a plane like `shared`.
+std::vector<uint64_t> detectedFaultPlane(const FaultTable& table);
+
+// The faults of the plane in class 0 (no class when the plane is empty):
+// their classes under no vector at all.
+FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults);
 
 // Splits every class the row detects in part: the faults it detects form a
 // new class, numbered after the others.
@@ -41,5 +44,6 @@ void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTab
 // the classes C of |C and row| * |C - row|.
 uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table);
 
-// The classes of the detected faults under the vectors.
-FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors);
+// The classes of the faults of the plane under the vectors.
+FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors,
+                          std::vector<uint64_t> faults);

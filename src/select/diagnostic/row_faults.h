@@ -14,6 +14,15 @@
 // the widest row.
 inline size_t faultSlots(const FaultTable& table) { return 2 * 64 * static_cast<size_t>(table.maxWords); }
 
+// Words of all the stored rows, both planes: what a pass over the table reads.
+inline uint64_t tableWordCount(const FaultTable& table) {
+    uint64_t words = 0;
+    for (const FaultTableRow& row : table.rows) {
+        words += 2 * uint64_t{row.words};
+    }
+    return words;
+}
+
 // Calls visit(fault) for every fault the row detects, ascending.
 template <typename Visit>
 void forRowFaults(const FaultTableRow& row, const FaultTable& table, Visit visit) {

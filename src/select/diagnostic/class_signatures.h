@@ -1,0 +1,34 @@
+// What the vectors do to each class: every fault of a class is detected by
+// the same vectors, so one fault of it (its representative) stands for all.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+#include "select/diagnostic/fault_classes.h"
+
+// A plane (as FaultClasses::shared) marking the first fault of every class.
+std::vector<uint64_t> representativePlane(const FaultClasses& classes);
+
+// Per class: how many of the vectors detect it.
+std::vector<uint32_t> classDetections(const FaultTable& table, const FaultClasses& classes,
+                                      const std::vector<uint64_t>& representatives,
+                                      const std::vector<uint32_t>& vectors);
+
+// The vectors that detect each class whose representative `wanted` marks;
+// the other classes' lists are empty.
+struct ClassSignatures {
+    std::vector<uint64_t> start;    // per class and one more: its first entry in `vectors`
+    std::vector<uint32_t> vectors;  // class by class, ascending
+};
+
+inline const uint32_t* signatureBegin(const ClassSignatures& signatures, uint32_t c) {
+    return signatures.vectors.data() + signatures.start[c];
+}
+inline const uint32_t* signatureEnd(const ClassSignatures& signatures, uint32_t c) {
+    return signatures.vectors.data() + signatures.start[c + 1];
+}
+
+ClassSignatures signaturesOfClasses(const FaultTable& table, const FaultClasses& classes,
+                                    const std::vector<uint64_t>& wanted);

@@ -1,0 +1,229 @@
+// "-diagnostic" on fault tables built in memory, checked by brute force: the
+// classes of the faults (two faults share one when every vector of a set
+// detects both or neither), the set that keeps every class, and the search
+// for a smaller one with its lower bound against the fewest found by trying
+// every subset.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "patterns/pattern_set.h"
+#include "select/diagnostic/class_keeping.h"
+#include "select/diagnostic/fault_classes.h"
+#include "select/diagnostic/signature_map.h"
+#include "select/selection_state.h"
+#include "selection_support.h"
+
+namespace {
+
+// Per fault 2n + b (fault b of node n): the mask of the vectors that detect it.
+using Detectors = std::vector<uint32_t>;
+
+// Rows of a few symbols each, so that many faults share their detecting
+// vectors; now and then a copy of an earlier row or a lower-case 'x'.
+std::vector<std::string> randomRows(Random& random, uint32_t vectors, uint32_t nodes) {
+    std::vector<std::string> rows;
+    uint32_t density = 10 + below(random, 50);
+    for (uint32_t v = 0; v < vectors; ++v) {
+        if (v > 0 && below(random, 8) == 0) {
+            rows.push_back(rows[below(random, v)]);
+            continue;
+        }
+        std::string row(below(random, 4) == 0 ? below(random, nodes + 1) : nodes, 'X');
+        for (char& symbol : row) {
+            symbol = below(random, 100) < density ? static_cast<char>('0' + below(random, 2))
+                     : below(random, 5) == 0      ? 'x'
+                                                  : 'X';
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+Detectors detectorsOf(const std::vector<std::string>& rows, uint32_t nodes) {
+    Detectors detectors(2 * size_t{nodes}, 0);
+    for (uint32_t v = 0; v < rows.size(); ++v) {
+        for (uint32_t node = 0; node < rows[v].size(); ++node) {
+            if (rows[v][node] == '0' || rows[v][node] == '1') {
+                detectors[2 * node + static_cast<uint32_t>(rows[v][node] - '0')] |= uint32_t{1} << v;
+            }
+        }
+    }
+    return detectors;
+}
+
+// The classes of the faults some vector detects, under the vectors of the
+// mask; those the mask detects not at all make one class.
+uint32_t classesByBruteForce(const Detectors& detectors, uint32_t mask) {
+    std::set<uint32_t> signatures;
+    for (uint32_t detecting : detectors) {
+        if (detecting != 0) {
+            signatures.insert(detecting & mask);
+        }
+    }
+    return static_cast<uint32_t>(signatures.size());
+}
+
+// Per fault: min(detections, the vectors of the mask that detect it).
+std::vector<uint32_t> keptByBruteForce(const Detectors& detectors, uint32_t mask, uint32_t detections) {
+    std::vector<uint32_t> kept;
+    for (uint32_t detecting : detectors) {
+        kept.push_back(std::min<uint32_t>(detections, static_cast<uint32_t>(__builtin_popcount(detecting & mask))));
+    }
+    return kept;
+}
+
+bool keepsAll(const Detectors& detectors, uint32_t mask, const std::vector<uint32_t>& kept, uint32_t classes) {
+    for (size_t fault = 0; fault < detectors.size(); ++fault) {
+        if (static_cast<uint32_t>(__builtin_popcount(detectors[fault] & mask)) < kept[fault]) {
+            return false;
+        }
+    }
+    return classesByBruteForce(detectors, mask) == classes;
+}
+
+uint32_t maskOf(const std::vector<uint32_t>& vectors) {
+    uint32_t mask = 0;
+    for (uint32_t v : vectors) {
+        mask |= uint32_t{1} << v;
+    }
+    return mask;
+}
+
+std::vector<uint32_t> vectorsOf(uint32_t mask) {
+    std::vector<uint32_t> vectors;
+    for (uint32_t v = 0; v < 32; ++v) {
+        if ((mask >> v) & 1) {
+            vectors.push_back(v);
+        }
+    }
+    return vectors;
+}
+
+// The fewest vectors that keep every class and the detections.
+uint32_t fewestByBruteForce(const Detectors& detectors, uint32_t vectors, const std::vector<uint32_t>& kept,
+                            uint32_t classes) {
+    uint32_t fewest = vectors;
+    for (uint32_t mask = 0; mask < (uint32_t{1} << vectors); ++mask) {
+        auto size = static_cast<uint32_t>(__builtin_popcount(mask));
+        if (size < fewest && keepsAll(detectors, mask, kept, classes)) {
+            fewest = size;
+        }
+    }
+    return fewest;
+}
+
+struct SmallCase {
+    std::vector<std::string> rows;
+    uint32_t nodes;
+    PatternSet patterns;
+    Detectors detectors;
+    uint32_t start;  // a mask of the starting vectors
+    uint32_t detections;
+    std::string what;
+};
+
+// The default selection or a random subset to start from, one to three
+// detections to keep.
+SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
+    SmallCase c;
+    uint32_t vectors = 1 + below(random, maxVectors);
+    c.nodes = 1 + below(random, 14);
+    c.rows = randomRows(random, vectors, c.nodes);
+    c.patterns = patternSetOf(c.rows, summaryOfRows(c.rows, c.nodes));
+    c.detectors = detectorsOf(c.rows, c.nodes);
+    c.start = index % 2 == 0 ? maskOf(chosenVectors(runSelection(SelectionOptions{}, c.patterns)))
+                             : below(random, uint32_t{1} << vectors);
+    c.detections = 1 + static_cast<uint32_t>(index % 3);
+    c.what = "table " + std::to_string(index);
+    return c;
+}
+
+TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
+    Random random(41);
+    for (int index = 0; index < 300; ++index) {
+        SmallCase c = smallCase(random, index, 16);
+        const FaultTable& table = c.patterns.faultTable;
+        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
+        for (uint32_t mask : {0u, c.start, all, below(random, all + 1)}) {
+            FaultClasses classes = classesUnder(table, vectorsOf(mask), detectedFaultPlane(table));
+            EXPECT_EQ(classCount(classes), classesByBruteForce(c.detectors, mask)) << c.what << " mask " << mask;
+        }
+    }
+}
+
+TEST(DiagnosticSmallTables, KeepsEveryClassAndNoVectorCanGo) {
+    Random random(42);
+    for (int index = 0; index < 400; ++index) {
+        SmallCase c = smallCase(random, index, 16);
+        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
+        uint32_t classes = classesByBruteForce(c.detectors, all);
+        std::vector<uint32_t> kept = keptByBruteForce(c.detectors, c.start, c.detections);
+        ClassKeeping result = keepEveryClass(c.patterns.faultTable, vectorsOf(c.start), c.detections);
+        uint32_t chosen = maskOf(result.vectors);
+        EXPECT_EQ(result.inputClasses, classes) << c.what;
+        EXPECT_EQ(result.keptClasses, classes) << c.what;
+        ASSERT_TRUE(keepsAll(c.detectors, chosen, kept, classes)) << c.what;
+        for (uint32_t v : result.vectors) {
+            EXPECT_FALSE(keepsAll(c.detectors, chosen & ~(uint32_t{1} << v), kept, classes))
+                << c.what << ": vector " << v << " could go";
+        }
+        for (uint32_t v : result.topUpPicks) {
+            EXPECT_TRUE((chosen >> v) & 1 && !((c.start >> v) & 1)) << c.what << ": pick " << v;
+        }
+    }
+}
+
+TEST(DiagnosticSmallTables, SearchKeepsEveryClassAndItsBoundHolds) {
+    Random random(43);
+    for (int index = 0; index < 150; ++index) {
+        SmallCase c = smallCase(random, index, 13);
+        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
+        uint32_t classes = classesByBruteForce(c.detectors, all);
+        std::vector<uint32_t> kept = keptByBruteForce(c.detectors, c.start, c.detections);
+        uint32_t fewest = fewestByBruteForce(c.detectors, static_cast<uint32_t>(c.rows.size()), kept, classes);
+        const FaultTable& table = c.patterns.faultTable;
+        size_t greedy = keepEveryClass(table, vectorsOf(c.start), c.detections).vectors.size();
+        for (uint64_t limit : {uint64_t{0}, uint64_t{300}, classSearchWork(table)}) {
+            std::string what = c.what + " limit " + std::to_string(limit);
+            ClassKeeping result = keepEveryClassMinimized(table, vectorsOf(c.start), c.detections, limit);
+            ASSERT_TRUE(keepsAll(c.detectors, maskOf(result.vectors), kept, classes)) << what;
+            EXPECT_LE(result.vectors.size(), greedy) << what;
+            EXPECT_LE(result.lowerBound, fewest) << what;
+            if (limit > 300) {
+                EXPECT_EQ(result.vectors.size(), fewest) << what;
+            }
+        }
+    }
+}
+
+TEST(DiagnosticSignatureMap, CountsAsAnOrderedMapDoes) {
+    Random random(44);
+    for (int round = 0; round < 20; ++round) {
+        // Few distinct keys with shared low bits, so that probes run long.
+        SignatureMap map = emptySignatureMap(40);
+        std::map<uint64_t, uint32_t> expected;
+        for (int step = 0; step < 2000; ++step) {
+            uint64_t key = uint64_t{below(random, 60)} << (below(random, 2) * 40);
+            if (expected[key] > 0 && below(random, 2) == 0) {
+                removeFromSignature(map, key);
+                --expected[key];
+            } else if (std::count_if(expected.begin(), expected.end(), [](auto& e) { return e.second > 0; }) < 40 ||
+                       expected[key] > 0) {
+                addToSignature(map, key, 1);
+                ++expected[key];
+            }
+            ASSERT_EQ(signatureValue(map, key), expected[key]) << "round " << round << " step " << step;
+        }
+        for (const auto& [key, count] : expected) {
+            EXPECT_EQ(signatureValue(map, key), count) << "round " << round;
+        }
+    }
+}
+
+}  // namespace
