@@ -17,9 +17,12 @@ completed greedily (the vector that tells apart the most pairs of faults
 still together, ties to the lowest index) into a set that keeps every class.
 Prints one line:
 
-    design vectors faults classes rounds pair_rows best bound status seconds
+    design vectors faults classes lp rounds pair_rows best bound status seconds
 
-status is "optimal" when best equals the bound, "limit" otherwise. Needs
+lp is the LP relaxation of the whole model (its pairs added the same way,
+those the LP solution splits by less than 1 in sum, until none is left):
+the best a Lagrangian bound can reach. status is "optimal" when best
+equals the bound, "limit" otherwise; seconds count the integer solves. Needs
 scipy >= 1.9 (scipy.optimize.milp); on Debian that is /usr/bin/python3 with
 python3-scipy. Pin it to one core with taskset for figures that compare with
 the tool's single thread.
@@ -32,7 +35,7 @@ import os
 import time
 
 import numpy as np
-from scipy.optimize import Bounds, LinearConstraint, milp
+from scipy.optimize import Bounds, LinearConstraint, linprog, milp
 from scipy.sparse import csr_matrix, vstack
 
 from minimize_highs import covering_matrix, table_rows
@@ -86,6 +89,32 @@ def pair_rows(classes, groups):
     return csr_matrix((np.ones(rows.size), (rows, cols)), shape=(count, classes.shape[1]))
 
 
+def full_lp(classes):
+    """The LP relaxation of the whole model: pairs added while the LP
+    solution splits some pair by less than 1 in sum, the most violated
+    first, a few thousand at a time."""
+    dense = classes.toarray().astype(np.float32)
+    count, vectors = dense.shape
+    rows = classes.copy()
+    while True:
+        lp = linprog(np.ones(vectors), A_ub=-rows, b_ub=-np.ones(rows.shape[0]), bounds=(0, 1), method="highs")
+        weighted = dense * lp.x.astype(np.float32)
+        covered = weighted.sum(axis=1)
+        found = []
+        for first in range(0, count, 256):
+            last = min(count, first + 256)
+            # x over the vectors that detect exactly one of the two classes.
+            split = covered[first:last, None] + covered[None, :] - 2 * (weighted[first:last] @ dense.T)
+            i, j = np.nonzero(split < 1 - 1e-6)
+            keep = first + i < j
+            found.extend(zip(split[i[keep], j[keep]], first + i[keep], j[keep]))
+        if not found:
+            return lp.fun
+        found.sort()
+        groups = [[int(a), int(b)] for _, a, b in found[:4000]]
+        rows = vstack([rows, pair_rows(classes, groups)]).tocsr()
+
+
 def complete_greedily(classes, sizes, chosen):
     """Adds vectors to `chosen` until it leaves no two classes together:
     each time the one that tells apart the most pairs of faults still
@@ -117,6 +146,7 @@ def main():
     matrix.sort_indices()
     faults, vectors = matrix.shape
     classes, sizes = fault_classes(matrix)
+    lp = full_lp(classes)
     cost = np.ones(vectors)
     constraint_rows = classes.copy()
 
@@ -154,7 +184,7 @@ def main():
     seconds = time.process_time() - start
     proven = math.ceil(bound - 1e-6)
     status = "optimal" if best is not None and len(best) == proven else "limit"
-    print(f"{name} {vectors} {faults} {classes.shape[0]} {rounds} {constraint_rows.shape[0] - classes.shape[0]} "
+    print(f"{name} {vectors} {faults} {classes.shape[0]} {lp:.4f} {rounds} {constraint_rows.shape[0] - classes.shape[0]} "
           f"{len(best) if best is not None else '-'} {proven} {status} {seconds:.1f}", flush=True)
 
 
