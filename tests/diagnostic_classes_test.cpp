@@ -125,6 +125,8 @@ struct SmallCase {
     Detectors detectors;
     uint32_t start;  // a mask of the starting vectors
     uint32_t detections;
+    uint32_t classes;            // under every vector
+    std::vector<uint32_t> kept;  // per fault, what the start gives of its detections
     std::string what;
 };
 
@@ -140,6 +142,8 @@ SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
     c.start = index % 2 == 0 ? maskOf(chosenVectors(runSelection(SelectionOptions{}, c.patterns)))
                              : below(random, uint32_t{1} << vectors);
     c.detections = 1 + static_cast<uint32_t>(index % 3);
+    c.classes = classesByBruteForce(c.detectors, (uint32_t{1} << vectors) - 1);
+    c.kept = keptByBruteForce(c.detectors, c.start, c.detections);
     c.what = "table " + std::to_string(index);
     return c;
 }
@@ -161,16 +165,13 @@ TEST(DiagnosticSmallTables, KeepsEveryClassAndNoVectorCanGo) {
     Random random(42);
     for (int index = 0; index < 400; ++index) {
         SmallCase c = smallCase(random, index, 16);
-        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
-        uint32_t classes = classesByBruteForce(c.detectors, all);
-        std::vector<uint32_t> kept = keptByBruteForce(c.detectors, c.start, c.detections);
         ClassKeeping result = keepEveryClass(c.patterns.faultTable, vectorsOf(c.start), c.detections);
         uint32_t chosen = maskOf(result.vectors);
-        EXPECT_EQ(result.inputClasses, classes) << c.what;
-        EXPECT_EQ(result.keptClasses, classes) << c.what;
-        ASSERT_TRUE(keepsAll(c.detectors, chosen, kept, classes)) << c.what;
+        EXPECT_EQ(result.inputClasses, c.classes) << c.what;
+        EXPECT_EQ(result.keptClasses, c.classes) << c.what;
+        ASSERT_TRUE(keepsAll(c.detectors, chosen, c.kept, c.classes)) << c.what;
         for (uint32_t v : result.vectors) {
-            EXPECT_FALSE(keepsAll(c.detectors, chosen & ~(uint32_t{1} << v), kept, classes))
+            EXPECT_FALSE(keepsAll(c.detectors, chosen & ~(uint32_t{1} << v), c.kept, c.classes))
                 << c.what << ": vector " << v << " could go";
         }
         for (uint32_t v : result.topUpPicks) {
@@ -183,16 +184,13 @@ TEST(DiagnosticSmallTables, SearchKeepsEveryClassAndItsBoundHolds) {
     Random random(43);
     for (int index = 0; index < 150; ++index) {
         SmallCase c = smallCase(random, index, 13);
-        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
-        uint32_t classes = classesByBruteForce(c.detectors, all);
-        std::vector<uint32_t> kept = keptByBruteForce(c.detectors, c.start, c.detections);
-        uint32_t fewest = fewestByBruteForce(c.detectors, static_cast<uint32_t>(c.rows.size()), kept, classes);
+        uint32_t fewest = fewestByBruteForce(c.detectors, static_cast<uint32_t>(c.rows.size()), c.kept, c.classes);
         const FaultTable& table = c.patterns.faultTable;
         size_t greedy = keepEveryClass(table, vectorsOf(c.start), c.detections).vectors.size();
         for (uint64_t limit : {uint64_t{0}, uint64_t{300}, classSearchWork(table)}) {
             std::string what = c.what + " limit " + std::to_string(limit);
             ClassKeeping result = keepEveryClassMinimized(table, vectorsOf(c.start), c.detections, limit);
-            ASSERT_TRUE(keepsAll(c.detectors, maskOf(result.vectors), kept, classes)) << what;
+            ASSERT_TRUE(keepsAll(c.detectors, maskOf(result.vectors), c.kept, c.classes)) << what;
             EXPECT_LE(result.vectors.size(), greedy) << what;
             EXPECT_LE(result.lowerBound, fewest) << what;
             if (limit > 300) {

@@ -60,10 +60,7 @@ struct RoundResult {
 RoundResult searchRound(const PartialModel& model, uint32_t knownSize, WorkBudget& budget) {
     std::vector<uint64_t> wanted(model.representatives.size(), 0);
     std::vector<uint32_t> demanded;
-    auto want = [&](uint32_t c) {
-        uint32_t fault = model.classes.members[model.classes.classStart[c]];
-        wanted[fault / 64] |= uint64_t{1} << (fault % 64);
-    };
+    auto want = [&](uint32_t c) { markFault(wanted, representativeOf(model.classes, c)); };
     for (uint32_t c = 0; c < model.isDemanded.size(); ++c) {
         if (model.isDemanded[c]) {
             demanded.push_back(c);
@@ -113,7 +110,7 @@ ClassCover searchClassCover(const FaultTable& table, const std::vector<uint32_t>
     PartialModel model{table, classes, representativePlane(classes), std::vector<uint32_t>(classCount(classes)),
                        std::vector<uint8_t>(classCount(classes), 0), {}};
     for (uint32_t c = 0; c < classCount(classes); ++c) {
-        model.classDemand[c] = keep[classes.members[classes.classStart[c]]];
+        model.classDemand[c] = keep[representativeOf(classes, c)];
     }
     addShortClasses(model, start, 1);
     addPairs(model, pairsSplitOnce(table, classes, model.representatives, start));

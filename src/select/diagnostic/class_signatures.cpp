@@ -5,8 +5,7 @@
 std::vector<uint64_t> representativePlane(const FaultClasses& classes) {
     std::vector<uint64_t> plane(classes.shared.size(), 0);
     for (uint32_t c = 0; c < classCount(classes); ++c) {
-        uint32_t fault = classes.members[classes.classStart[c]];
-        plane[fault / 64] |= uint64_t{1} << (fault % 64);
+        markFault(plane, representativeOf(classes, c));
     }
     return plane;
 }

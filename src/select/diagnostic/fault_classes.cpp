@@ -7,12 +7,8 @@
 
 namespace {
 
-void leaveShared(FaultClasses& classes, uint32_t fault) {
-    classes.shared[fault / 64] &= ~(uint64_t{1} << (fault % 64));
-}
-
 // Counts the row's faults of shared classes per class into `hits`, listing
-// the classes met; calls moved(fault, class) for each.
+// the classes met; calls visit(fault, class) for each before it counts.
 template <typename Visit>
 void tallyRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table, Visit visit) {
     forMaskedRowFaults(row, table, classes.shared, [&](uint32_t fault) {
@@ -57,7 +53,7 @@ FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults) {
         classes.classSize.push_back(static_cast<uint32_t>(classes.members.size()));
         classes.hits.push_back(0);
         if (classes.members.size() == 1) {
-            leaveShared(classes, classes.members[0]);
+            unmarkFault(classes.shared, classes.members[0]);
         }
     }
     return classes;
@@ -91,10 +87,10 @@ void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTab
             classes.classOf[classes.members[i]] = split;
         }
         if (moved == 1) {
-            leaveShared(classes, classes.members[start]);
+            unmarkFault(classes.shared, classes.members[start]);
         }
         if (classes.classSize[c] == 1) {
-            leaveShared(classes, classes.members[classes.classStart[c]]);
+            unmarkFault(classes.shared, classes.members[classes.classStart[c]]);
         }
     }
     classes.touched.clear();

@@ -29,6 +29,12 @@ struct FaultClasses {
 
 inline uint32_t classCount(const FaultClasses& classes) { return static_cast<uint32_t>(classes.classSize.size()); }
 
+// The first fault of class `c`: one fault stands for the class wherever
+// only the vectors that detect it matter.
+inline uint32_t representativeOf(const FaultClasses& classes, uint32_t c) {
+    return classes.members[classes.classStart[c]];
+}
+
 // The faults some row of the table detects, as a plane like `shared`.
 std::vector<uint64_t> detectedFaultPlane(const FaultTable& table);
 

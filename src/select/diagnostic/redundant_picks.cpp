@@ -20,7 +20,7 @@ struct ChosenSignatures {
 
 void markCritical(ChosenSignatures& signatures, uint32_t fault, const std::vector<uint32_t>& keep) {
     if (signatures.count[fault] <= keep[fault]) {
-        signatures.critical[fault / 64] |= uint64_t{1} << (fault % 64);
+        markFault(signatures.critical, fault);
     }
 }
 

@@ -23,51 +23,56 @@ inline uint64_t tableWordCount(const FaultTable& table) {
     return words;
 }
 
-// Calls visit(fault) for every fault the row detects, ascending.
-template <typename Visit>
-void forRowFaults(const FaultTableRow& row, const FaultTable& table, Visit visit) {
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
-        size_t base = static_cast<size_t>(plane) * 64 * table.maxWords;
-        for (uint32_t w = 0; w < row.words; ++w) {
-            for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
-                visit(static_cast<uint32_t>(base + 64 * size_t{w} + static_cast<size_t>(std::countr_zero(word))));
-            }
-        }
-    }
-}
-
-// As forRowFaults over the faults whose bit is set in `mask` (a plane of
-// 2 * maxWords words, numbered as the faults).
-template <typename Visit>
-void forMaskedRowFaults(const FaultTableRow& row, const FaultTable& table, const std::vector<uint64_t>& mask,
-                        Visit visit) {
+// Calls test(fault) for each fault the row detects that `mask` marks (a
+// plane of 2 * maxWords words; every fault when it is null), ascending,
+// until one gives true; returns whether one did.
+template <typename Test>
+bool findRowFault(const FaultTableRow& row, const FaultTable& table, const uint64_t* mask, Test test) {
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
         size_t base = static_cast<size_t>(plane) * table.maxWords;
         for (uint32_t w = 0; w < row.words; ++w) {
-            for (uint64_t word = bits[w] & mask[base + w]; word != 0; word &= word - 1) {
-                visit(static_cast<uint32_t>(64 * (base + w) + static_cast<size_t>(std::countr_zero(word))));
-            }
-        }
-    }
-}
-
-// Whether test(fault) holds for a fault the row detects; stops at the first.
-template <typename Test>
-bool anyRowFault(const FaultTableRow& row, const FaultTable& table, Test test) {
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
-        size_t base = static_cast<size_t>(plane) * 64 * table.maxWords;
-        for (uint32_t w = 0; w < row.words; ++w) {
-            for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
-                if (test(static_cast<uint32_t>(base + 64 * size_t{w} + static_cast<size_t>(std::countr_zero(word))))) {
+            for (uint64_t word = bits[w] & (mask ? mask[base + w] : ~uint64_t{0}); word != 0; word &= word - 1) {
+                if (test(static_cast<uint32_t>(64 * (base + w) + static_cast<size_t>(std::countr_zero(word))))) {
                     return true;
                 }
             }
         }
     }
     return false;
+}
+
+// Calls visit(fault) for every fault the row detects, ascending.
+template <typename Visit>
+void forRowFaults(const FaultTableRow& row, const FaultTable& table, Visit visit) {
+    findRowFault(row, table, nullptr, [&](uint32_t fault) {
+        visit(fault);
+        return false;
+    });
+}
+
+// The same over the faults `mask` marks.
+template <typename Visit>
+void forMaskedRowFaults(const FaultTableRow& row, const FaultTable& table, const std::vector<uint64_t>& mask,
+                        Visit visit) {
+    findRowFault(row, table, mask.data(), [&](uint32_t fault) {
+        visit(fault);
+        return false;
+    });
+}
+
+// Whether test(fault) holds for a fault the row detects.
+template <typename Test>
+bool anyRowFault(const FaultTableRow& row, const FaultTable& table, Test test) {
+    return findRowFault(row, table, nullptr, test);
+}
+
+// A fault's bit in a plane numbered as the faults.
+inline void markFault(std::vector<uint64_t>& plane, uint32_t fault) {
+    plane[fault / 64] |= uint64_t{1} << (fault % 64);
+}
+inline void unmarkFault(std::vector<uint64_t>& plane, uint32_t fault) {
+    plane[fault / 64] &= ~(uint64_t{1} << (fault % 64));
 }
 
 // Row `vector` of the table; a vector without a stored row is all 'X'.

@@ -17,7 +17,7 @@ std::vector<uint32_t> coverShortfalls(const FaultTable& table, std::vector<uint8
     bool anyShort = false;
     for (size_t fault = 0; fault < keep.size(); ++fault) {
         if (count[fault] < keep[fault]) {
-            met[fault / 64] &= ~(uint64_t{1} << (fault % 64));
+            unmarkFault(met, static_cast<uint32_t>(fault));
             anyShort = true;
         }
     }
@@ -42,7 +42,7 @@ std::vector<uint32_t> coverShortfalls(const FaultTable& table, std::vector<uint8
         picks.push_back(best.vector);
         forRowFaults(table.rows[best.vector], table, [&](uint32_t fault) {
             if (++count[fault] >= keep[fault]) {
-                met[fault / 64] |= uint64_t{1} << (fault % 64);
+                markFault(met, fault);
             }
         });
     }
