@@ -14,6 +14,7 @@
 
 #include "patterns/pattern_set.h"
 #include "select/diagnostic/class_keeping.h"
+#include "select/diagnostic/class_numbers.h"
 #include "select/diagnostic/fault_classes.h"
 #include "select/diagnostic/signature_map.h"
 #include "select/selection_state.h"
@@ -148,6 +149,8 @@ SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
     return c;
 }
 
+// Classes, their numbers in the order of their lowest fault and their
+// sizes, and the counts after each vector of an order.
 TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
     Random random(41);
     for (int index = 0; index < 300; ++index) {
@@ -155,8 +158,31 @@ TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
         const FaultTable& table = c.patterns.faultTable;
         uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
         for (uint32_t mask : {0u, c.start, all, below(random, all + 1)}) {
+            std::string what = c.what + " mask " + std::to_string(mask);
             FaultClasses classes = classesUnder(table, vectorsOf(mask), detectedFaultPlane(table));
-            EXPECT_EQ(classCount(classes), classesByBruteForce(c.detectors, mask)) << c.what << " mask " << mask;
+            EXPECT_EQ(classCount(classes), classesByBruteForce(c.detectors, mask)) << what;
+            FaultClassNumbers numbers = numberFaultClasses(table, vectorsOf(mask), c.nodes);
+            std::map<uint32_t, uint32_t> numberOf;  // signature under the mask: its class number
+            for (size_t fault = 0; fault < c.detectors.size(); ++fault) {
+                if (c.detectors[fault] == 0) {
+                    EXPECT_EQ(numbers.number[fault], NoClass) << what;
+                    continue;
+                }
+                uint32_t signature = c.detectors[fault] & mask;
+                auto [at, fresh] = numberOf.emplace(signature, static_cast<uint32_t>(numberOf.size()));
+                EXPECT_EQ(numbers.number[fault], at->second) << what << " fault " << fault;
+                auto size = std::count_if(c.detectors.begin(), c.detectors.end(), [&](uint32_t d) {
+                    return d != 0 && (d & mask) == signature;
+                });
+                EXPECT_EQ(numbers.size[fault], static_cast<uint32_t>(size)) << what << " fault " << fault;
+            }
+        }
+        std::vector<uint32_t> order = vectorsOf(all);
+        std::shuffle(order.begin(), order.end(), random);
+        std::vector<uint32_t> after = classesAfterEach(table, order);
+        for (size_t place = 0; place < order.size(); ++place) {
+            std::vector<uint32_t> prefix(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(place) + 1);
+            EXPECT_EQ(after[place], classesByBruteForce(c.detectors, maskOf(prefix))) << c.what;
         }
     }
 }
