@@ -1,8 +1,8 @@
 // "-diagnostic" on fault tables built in memory, checked by brute force: the
 // classes of the faults (two faults share one when every vector of a set
-// detects both or neither), the set that keeps every class, and the search
-// for a smaller one with its lower bound against the fewest found by trying
-// every subset.
+// detects both or neither), the set that keeps every class of the faults
+// its start covers, and the search for a smaller one with its lower bound
+// against the fewest found by trying every subset.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,13 +58,14 @@ Detectors detectorsOf(const std::vector<std::string>& rows, uint32_t nodes) {
     return detectors;
 }
 
-// The classes of the faults some vector detects, under the vectors of the
-// mask; those the mask detects not at all make one class.
-uint32_t classesByBruteForce(const Detectors& detectors, uint32_t mask) {
+// The classes of the faults some vector detects (of those `kept` gives a
+// detection, when it is given) under the vectors of the mask; those the
+// mask detects not at all make one class.
+uint32_t classesByBruteForce(const Detectors& detectors, uint32_t mask, const std::vector<uint32_t>* kept = nullptr) {
     std::set<uint32_t> signatures;
-    for (uint32_t detecting : detectors) {
-        if (detecting != 0) {
-            signatures.insert(detecting & mask);
+    for (size_t fault = 0; fault < detectors.size(); ++fault) {
+        if (detectors[fault] != 0 && (kept == nullptr || (*kept)[fault] > 0)) {
+            signatures.insert(detectors[fault] & mask);
         }
     }
     return static_cast<uint32_t>(signatures.size());
@@ -85,7 +86,7 @@ bool keepsAll(const Detectors& detectors, uint32_t mask, const std::vector<uint3
             return false;
         }
     }
-    return classesByBruteForce(detectors, mask) == classes;
+    return classesByBruteForce(detectors, mask, &kept) == classes;
 }
 
 uint32_t maskOf(const std::vector<uint32_t>& vectors) {
@@ -126,8 +127,8 @@ struct SmallCase {
     Detectors detectors;
     uint32_t start;  // a mask of the starting vectors
     uint32_t detections;
-    uint32_t classes;            // under every vector
     std::vector<uint32_t> kept;  // per fault, what the start gives of its detections
+    uint32_t classes;            // of the faults the start covers, under every vector
     std::string what;
 };
 
@@ -143,8 +144,8 @@ SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
     c.start = index % 2 == 0 ? maskOf(chosenVectors(runSelection(SelectionOptions{}, c.patterns)))
                              : below(random, uint32_t{1} << vectors);
     c.detections = 1 + static_cast<uint32_t>(index % 3);
-    c.classes = classesByBruteForce(c.detectors, (uint32_t{1} << vectors) - 1);
     c.kept = keptByBruteForce(c.detectors, c.start, c.detections);
+    c.classes = classesByBruteForce(c.detectors, (uint32_t{1} << vectors) - 1, &c.kept);
     c.what = "table " + std::to_string(index);
     return c;
 }

@@ -106,7 +106,7 @@ ClassCover searchClassCover(const FaultTable& table, const std::vector<uint32_t>
                             const std::vector<uint32_t>& keep, WorkBudget& budget) {
     ClassCover best{start, 0};
     std::sort(best.vectors.begin(), best.vectors.end());
-    FaultClasses classes = classesUnder(table, start, detectedFaultPlane(table));
+    FaultClasses classes = classesUnder(table, start, keptFaultPlane(table, keep));
     PartialModel model{table, classes, representativePlane(classes), std::vector<uint32_t>(classCount(classes)),
                        std::vector<uint8_t>(classCount(classes), 0), {}};
     for (uint32_t c = 0; c < classCount(classes); ++c) {

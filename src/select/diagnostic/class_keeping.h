@@ -1,5 +1,7 @@
 // "-diagnostic": a set of vectors that covers what a given selection covers
-// and tells apart every two faults that the whole table tells apart.
+// and tells apart every two of those faults that the whole table tells
+// apart (all the faults the table detects, when the selection covers them
+// all).
 #pragma once
 
 #include <cstdint>
@@ -10,8 +12,8 @@
 struct ClassKeeping {
     std::vector<uint32_t> vectors;     // the chosen vectors, ascending
     std::vector<uint32_t> topUpPicks;  // those the top-up added, in the order it added them
-    uint32_t inputClasses = 0;         // classes of the detected faults under every vector
-    uint32_t keptClasses = 0;          // under the chosen vectors (undetected faults: one class)
+    uint32_t inputClasses = 0;         // classes of the faults covered under every vector
+    uint32_t keptClasses = 0;          // under the chosen vectors
     uint32_t lowerBound = 0;           // with the search: no such set is smaller
 };
 

@@ -18,7 +18,7 @@ RestoredClasses restoreEveryClass(const FaultTable& table, const std::vector<uin
     for (uint32_t v : start) {
         chosen[v] = 1;
     }
-    FaultClasses classes = classesUnder(table, start, detectedFaultPlane(table));
+    FaultClasses classes = classesUnder(table, start, keptFaultPlane(table, keep));
     std::vector<uint32_t> picks = topUpClasses(table, classes, chosen);
     std::vector<uint32_t> order = start;
     order.insert(order.end(), picks.begin(), picks.end());
@@ -48,4 +48,14 @@ std::vector<uint32_t> keptDetections(const FaultTable& table, const std::vector<
         });
     }
     return keep;
+}
+
+std::vector<uint64_t> keptFaultPlane(const FaultTable& table, const std::vector<uint32_t>& keep) {
+    std::vector<uint64_t> plane(2 * size_t{table.maxWords}, 0);
+    for (uint32_t fault = 0; fault < keep.size(); ++fault) {
+        if (keep[fault] > 0) {
+            markFault(plane, fault);
+        }
+    }
+    return plane;
 }
