@@ -23,13 +23,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/cpu_features.h"
+#include "select/selection_for_tests.h"
 #include "base/fatal_error.h"
 #include "model/ssbdd_model.h"
 #include "patterns/block_input.h"
 #include "patterns/pattern_set.h"
-#include "select/selection_phases.h"
-#include "select/selection_workers.h"
+#include "select/kernels/pass_worker.h"
 
 namespace {
 

@@ -23,7 +23,8 @@
 #include "model/ssbdd_model.h"
 #include "output/compacted_writer.h"
 #include "patterns/pattern_set.h"
-#include "select/selection_state.h"
+#include "select/demands/demand_selection.h"
+#include "select/selection.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ std::string designName;
 SelectionOptions runOptions;
 SsbddModel model;
 std::optional<PatternSet> patterns;
-std::optional<SelectionState> selection;
+std::optional<SelectionResult> selection;
 
 const PatternSet& readPatternsOnce() {
     if (!patterns) {
@@ -40,7 +41,7 @@ const PatternSet& readPatternsOnce() {
     return *patterns;
 }
 
-const SelectionState& selectOnce() {
+const SelectionResult& selectOnce() {
     if (!selection) {
         selection = runSelection(runOptions, readPatternsOnce());
     }
@@ -66,16 +67,26 @@ void readPatternsPhase(benchmark::State& state) {
 void selectionPhase(benchmark::State& state) {
     const PatternSet& read = readPatternsOnce();
     for (auto _ : state) {
-        SelectionState chosen = runSelection(runOptions, read);
+        SelectionResult chosen = runSelection(runOptions, read);
+        benchmark::DoNotOptimize(chosen.chosen.size());
+    }
+}
+
+// The same phases run as the case of one demand per fault: what writing the
+// default run that way would cost.
+void selectionAsDemandsPhase(benchmark::State& state) {
+    const PatternSet& read = readPatternsOnce();
+    for (auto _ : state) {
+        SelectionState chosen = runDemandSelection(runOptions, read);
         benchmark::DoNotOptimize(chosen.chosenCount);
     }
 }
 
 void writePhase(benchmark::State& state) {
-    const SelectionState& chosen = selectOnce();
+    const SelectionResult& chosen = selectOnce();
     std::string path = designName + ".phases.tst";
     for (auto _ : state) {
-        writeCompactedPatterns(path, chosenVectors(chosen), *patterns, model);
+        writeCompactedPatterns(path, chosen.chosen, *patterns, model);
     }
     std::remove(path.c_str());
 }
@@ -95,6 +106,7 @@ void registerPhases(int repetitions) {
     };
     configure(benchmark::RegisterBenchmark("read_patterns", readPatternsPhase));
     configure(benchmark::RegisterBenchmark("selection", selectionPhase));
+    configure(benchmark::RegisterBenchmark("selection_as_demands", selectionAsDemandsPhase));
     configure(benchmark::RegisterBenchmark("write_compacted", writePhase));
 }
 

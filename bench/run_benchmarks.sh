@@ -207,7 +207,7 @@ phase_times() {
         --benchmark_out="$csv" --benchmark_out_format=csv >/dev/null 2>&1 || true
     local reading selecting
     reading="$(awk -F, '/^"read_patterns.*_median"/ { printf "%.4f", $3 / 1000 }' "$csv" 2>/dev/null)"
-    selecting="$(awk -F, '/^"selection.*_median"/ { printf "%.4f", $3 / 1000 }' "$csv" 2>/dev/null)"
+    selecting="$(awk -F, '/^"selection\/.*_median"/ { printf "%.4f", $3 / 1000 }' "$csv" 2>/dev/null)"
     phase_read="${reading:-nan}"
     phase_select="${selecting:-nan}"
 }

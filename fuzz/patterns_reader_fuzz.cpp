@@ -87,8 +87,8 @@ void checkAccepted(const PatternSet& patterns, const SsbddModel& model) {
         FUZZ_CHECK(row.words <= table.maxWords);
         FUZZ_CHECK(row.width <= model.nodeCount);
         for (uint32_t word = 0; word < row.words; ++word) {
-            uint64_t zero = row.bits[word];
-            uint64_t one = row.bits[row.words + word];
+            uint64_t zero = faultPlane(row, 0)[word];
+            uint64_t one = faultPlane(row, 1)[word];
             FUZZ_CHECK((zero & one) == 0);
             for (unsigned bit = 0; bit < 64; ++bit) {
                 if (uint64_t{word} * 64 + bit >= model.nodeCount) {

@@ -17,7 +17,7 @@
 #include "output/compacted_writer.h"
 #include "patterns/pattern_set.h"
 #include "select/minimize/minimize.h"
-#include "select/selection_state.h"
+#include "select/selection_for_tests.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.selection.seedWithEssentialVectors = (data[0] & 1) == 0;
     options.selection.faultCoverActive = (data[0] & 2) != 0;
     options.selection.faultCoverPercent = data[1];
-    options.minimize = (data[0] & 4) != 0;
+    options.selection.minimize = (data[0] & 4) != 0;
     options.designName = fuzzScratchPath("design");
 
     std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
@@ -128,13 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!patterns.hasFaultTable) {
             return 0;
         }
-        SelectionState selection = runSelection(options.selection, patterns);
+        SelectionState selection = runSelectionPhases(options.selection, patterns);
         checkSelection(selection, model);
-        if (options.minimize) {
+        if (options.selection.minimize) {
             // Never fewer faults covered, never more vectors, a bound below the size.
             uint32_t chosen = selection.chosenCount;
             uint32_t covered = selection.coveredCount;
-            uint32_t lowerBound = minimizeSelection(selection, patterns);
+            uint32_t lowerBound = minimizeSelection(selection, patterns, nullptr, minimizeWork(patterns));
             checkSelection(selection, model);
             FUZZ_CHECK(selection.chosenCount <= chosen);
             FUZZ_CHECK(selection.coveredCount >= covered);

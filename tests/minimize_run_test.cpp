@@ -20,26 +20,26 @@ RunOptions parse(std::vector<const char*> args) {
 }
 
 TEST(MinimizeOption, IsOffUnlessGiven) {
-    EXPECT_FALSE(parse({"adder"}).minimize);
-    EXPECT_FALSE(parse({"-fault_cover", "90", "-no_unique_vectors", "adder"}).minimize);
-    EXPECT_TRUE(parse({"-minimize", "adder"}).minimize);
-    EXPECT_TRUE(parse({"-fault_cover", "90", "-minimize", "-no_unique_vectors", "adder"}).minimize);
+    EXPECT_FALSE(parse({"adder"}).selection.minimize);
+    EXPECT_FALSE(parse({"-fault_cover", "90", "-no_unique_vectors", "adder"}).selection.minimize);
+    EXPECT_TRUE(parse({"-minimize", "adder"}).selection.minimize);
+    EXPECT_TRUE(parse({"-fault_cover", "90", "-minimize", "-no_unique_vectors", "adder"}).selection.minimize);
 }
 
 TEST(MinimizeOption, ComparesTheWholeNameCaseSensitively) {
-    EXPECT_FALSE(parse({"-Minimize", "adder"}).minimize);
-    EXPECT_FALSE(parse({"-minimise", "adder"}).minimize);
-    EXPECT_FALSE(parse({"-minimizer", "adder"}).minimize);
-    EXPECT_FALSE(parse({"minimize", "adder"}).minimize);
+    EXPECT_FALSE(parse({"-Minimize", "adder"}).selection.minimize);
+    EXPECT_FALSE(parse({"-minimise", "adder"}).selection.minimize);
+    EXPECT_FALSE(parse({"-minimizer", "adder"}).selection.minimize);
+    EXPECT_FALSE(parse({"minimize", "adder"}).selection.minimize);
 }
 
 TEST(MinimizeOption, IsSetByADesignNameOrAValueEqualToIt) {
     RunOptions named = parse({"-minimize"});
-    EXPECT_TRUE(named.minimize);
+    EXPECT_TRUE(named.selection.minimize);
     EXPECT_EQ(named.designName, "-minimize");
     // The value of "-extension" is examined again like any argument.
     RunOptions value = parse({"-extension", "-minimize", "adder"});
-    EXPECT_TRUE(value.minimize);
+    EXPECT_TRUE(value.selection.minimize);
     EXPECT_EQ(value.patternsExtension.value_or(""), "-minimize");
 }
 

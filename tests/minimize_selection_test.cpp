@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,8 +15,7 @@
 #include "patterns/pattern_set.h"
 #include "select/minimize/lagrangian.h"
 #include "select/minimize/minimize.h"
-#include "select/selection_phases.h"
-#include "select/selection_state.h"
+#include "select/selection_for_tests.h"
 #include "selection_support.h"
 
 namespace {
@@ -118,10 +118,54 @@ PatternSet toPatternSet(const Table& table) {
     return patternSetOf(table.rows, summaryOfRows(table.rows, table.nodeCount));
 }
 
+// Per node, the demands of its fault 0 and fault 1; none at all (both lists
+// empty): a demand of 1 for every fault.
+struct Demands {
+    std::vector<uint32_t> fault0;
+    std::vector<uint32_t> fault1;
+};
+
+uint32_t demandOf(const Demands& demands, uint32_t fault, uint32_t node) {
+    const std::vector<uint32_t>& list = fault == 0 ? demands.fault0 : demands.fault1;
+    return node < list.size() ? list[node] : 1;
+}
+
+// The demands as the selection holds them, or none.
+std::optional<FaultDemands> faultDemandsOf(const Demands& demands) {
+    if (demands.fault0.empty()) {
+        return std::nullopt;
+    }
+    FaultDemands held;
+    held.words = (demands.fault0.size() + 63) / 64;
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        const std::vector<uint32_t>& list = plane == 0 ? demands.fault0 : demands.fault1;
+        resetCounts(held.demand[plane], held.words, 3);
+        for (size_t word = 0; word < held.words; ++word) {
+            uint32_t values[64] = {};
+            for (size_t bit = 0; bit < 64 && word * 64 + bit < list.size(); ++bit) {
+                values[bit] = list[word * 64 + bit];
+            }
+            storeWordCounts(held.demand[plane], word, values);
+        }
+    }
+    return held;
+}
+
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const Demands& demands = {}) {
+    std::optional<FaultDemands> held = faultDemandsOf(demands);
+    return minimizeSelection(selection, patterns, held ? &*held : nullptr, minimizeWork(patterns));
+}
+
+uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,
+                                 const Demands& demands) {
+    std::optional<FaultDemands> held = faultDemandsOf(demands);
+    return minimizeSelectionWithin(selection, patterns, workLimit, held ? &*held : nullptr);
+}
+
 // No demands (every demand 1) for even indexes; 2 for every fault for
 // every fourth; else from 0 to 3 per fault, mostly 1 or 2.
-CoverDemands randomDemands(Random& random, const Table& table, int index) {
-    CoverDemands demands;
+Demands randomDemands(Random& random, const Table& table, int index) {
+    Demands demands;
     if (index % 2 == 0) {
         return demands;
     }
@@ -153,7 +197,7 @@ std::vector<uint32_t> detectionCounts(const Table& table, const std::vector<int3
 // What a minimized set must keep of each fault: its demand, up to the
 // detections the set it starts from gives it.
 std::vector<uint32_t> keptDemands(const Table& table, const std::vector<int32_t>& state,
-                                  const CoverDemands& demands) {
+                                  const Demands& demands) {
     std::vector<uint32_t> kept = detectionCounts(table, state);
     for (uint32_t fault = 0; fault < kept.size(); ++fault) {
         kept[fault] = std::min(kept[fault], demandOf(demands, fault % 2, fault / 2));
@@ -200,7 +244,7 @@ SelectionState everyVectorChosen(const PatternSet& patterns) {
 
 // The default selection under each option set, and with demands also every
 // vector chosen.
-std::vector<SelectionState> startingSets(const PatternSet& patterns, const CoverDemands& demands);
+std::vector<SelectionState> startingSets(const PatternSet& patterns, const Demands& demands);
 
 std::vector<SelectionOptions> optionSets() {
     std::vector<SelectionOptions> sets(4);
@@ -213,10 +257,10 @@ std::vector<SelectionOptions> optionSets() {
     return sets;
 }
 
-std::vector<SelectionState> startingSets(const PatternSet& patterns, const CoverDemands& demands) {
+std::vector<SelectionState> startingSets(const PatternSet& patterns, const Demands& demands) {
     std::vector<SelectionState> starts;
     for (const SelectionOptions& options : optionSets()) {
-        starts.push_back(runSelection(options, patterns));
+        starts.push_back(runSelectionPhases(options, patterns));
     }
     if (!demands.fault0.empty()) {
         starts.push_back(everyVectorChosen(patterns));
@@ -277,7 +321,7 @@ TEST(MinimizeSmallTables, ReachesTheExactOptimumAndProvesIt) {
         for (int index = 0; index < 60; ++index) {
             Table table = smallTable(random, index);
             PatternSet patterns = toPatternSet(table);
-            CoverDemands demands = randomDemands(random, table, index);
+            Demands demands = randomDemands(random, table, index);
             std::vector<SelectionState> starts = startingSets(patterns, demands);
             for (size_t set = 0; set < starts.size(); ++set) {
                 std::string what = describe(seed, index, set);
@@ -300,7 +344,7 @@ TEST(MinimizeSmallTables, BoundNeverExceedsTheOptimumWithLittleWork) {
     for (int index = 0; index < 200; ++index) {
         Table table = smallTable(random, index);
         PatternSet patterns = toPatternSet(table);
-        CoverDemands demands = randomDemands(random, table, index);
+        Demands demands = randomDemands(random, table, index);
         SelectionState before = startingSets(patterns, demands).back();
         std::vector<uint32_t> kept = keptDemands(table, before.state, demands);
         uint32_t optimum = exactOptimum(table, kept);
@@ -322,7 +366,7 @@ TEST(MinimizeLargerTables, KeepsTheCoverageAndIsRepeatable) {
         uint32_t nodes = 50 + below(random, 550);
         Table table = index % 4 < 2 ? randomTable(random, vectors, nodes) : spreadTable(random, vectors, nodes);
         PatternSet patterns = toPatternSet(table);
-        CoverDemands demands = randomDemands(random, table, index);
+        Demands demands = randomDemands(random, table, index);
         std::vector<SelectionState> starts = startingSets(patterns, demands);
         for (size_t set = 0; set < starts.size(); ++set) {
             std::string what = describe(31, index, set);
@@ -345,7 +389,7 @@ TEST(MinimizeTrap, ReplacesTheGreedySetByTheTwoHalves) {
     Table table{14, {"0000XXX0000XXX", "XXXX00XXXXX00X", "XXXXXX0XXXXXX0", "0000000XXXXXXX", "XXXXXXX0000000"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState before = runSelection(SelectionOptions{}, patterns);
+    SelectionState before = runSelectionPhases(SelectionOptions{}, patterns);
     ASSERT_EQ(before.chosenCount, 3u);
     SelectionState after = before;
     uint32_t bound = minimizeSelection(after, patterns);
@@ -360,7 +404,7 @@ TEST(MinimizeTrap, KeepsTheDefaultWhenNothingSmallerExists) {
     Table table{6, {"0000XX", "00XX0X", "XX00X0", "00XX0X", "XX00X0"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState before = runSelection(SelectionOptions{}, patterns);
+    SelectionState before = runSelectionPhases(SelectionOptions{}, patterns);
     SelectionState after = before;
     EXPECT_EQ(minimizeSelection(after, patterns), 2u);
     EXPECT_EQ(after.state, before.state);
@@ -373,7 +417,7 @@ TEST(MinimizeTrap, KeepsAVectorThatAloneDetectsAKeptFault) {
     Table table{4, {"000X", "00XX", "XX01", "X0XX"}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState after = runSelection(SelectionOptions{}, patterns);
+    SelectionState after = runSelectionPhases(SelectionOptions{}, patterns);
     uint32_t bound = minimizeSelection(after, patterns);
     EXPECT_EQ(after.state[2], Selected);
     EXPECT_EQ(after.chosenCount, 2u);
@@ -384,7 +428,7 @@ TEST(MinimizeTrap, NothingDetectedLeavesNothingToChoose) {
     Table table{3, {"XXX", "xxX", ""}};
     PatternSet patterns = toPatternSet(table);
     SsbddModel model;
-    SelectionState after = runSelection(SelectionOptions{}, patterns);
+    SelectionState after = runSelectionPhases(SelectionOptions{}, patterns);
     EXPECT_EQ(minimizeSelection(after, patterns), 0u);
     EXPECT_EQ(after.chosenCount, 0u);
     EXPECT_EQ(after.coveredCount, 0u);

@@ -11,6 +11,7 @@
 
 #include "patterns/block_input.h"
 #include "patterns_support.h"
+#include "base/cpu_count.h"
 #include "support/cpu_tiers.h"
 
 namespace {

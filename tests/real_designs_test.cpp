@@ -388,6 +388,18 @@ TEST_P(RealDesignDemands, MeetTheDemandsWithinTheBudget) {
         EXPECT_EQ(result.out, plain.out);
         return;
     }
+    // Within a budget that binds, the faults it leaves out are over budget, and
+    // the greedy phase or a swap put every vector there.
+    std::vector<std::vector<std::string>> faultRecords = csvRecords(readFile(work / "r.faults.csv"));
+    for (size_t fault = 0; fault + 1 < faultRecords.size(); ++fault) {
+        bool leftOut = inputs.count(fault) != 0 && counts[fault] == 0;
+        EXPECT_EQ(faultRecords[fault + 1][8] == "over_budget", leftOut) << "fault " << fault;
+    }
+    std::vector<std::vector<std::string>> vectors = csvRecords(readFile(work / "r.vectors.csv"));
+    ASSERT_EQ(vectors.size(), chosen + 1);
+    for (size_t row = 1; row < vectors.size(); ++row) {
+        EXPECT_TRUE(vectors[row][4] == "greedy" || vectors[row][4] == "swap") << vectors[row][4];
+    }
     // A plain greedy choice of K vectors: most open demand first, lowest index on ties.
     std::map<size_t, uint32_t> greedyCounts;
     uint64_t greedyMet = 0;

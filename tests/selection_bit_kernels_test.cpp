@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "select/bit_kernels.h"
+#include "select/kernels/bit_kernels.h"
 #include "support/cpu_tiers.h"
 
 namespace {

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "patterns/pattern_set.h"
-#include "select/selection_options.h"
-#include "select/selection_phases.h"
-#include "select/selection_state.h"
+#include "select/faults/detectable_faults.h"
+#include "select/phases/flag_coverage.h"
+#include "select/phases/selection_phases.h"
+#include "select/selection_for_tests.h"
 #include "support/pattern_set_symbols.h"
 #include "selection_support.h"
 
@@ -45,20 +46,15 @@ SelectionOptions withFaultCover(SelectionOptions options, uint32_t percent) {
 }
 
 SelectionState select(const SelectionOptions& options, const PatternSet& patterns) {
-    return runSelection(options, patterns);
+    return runSelectionPhases(options, patterns);
 }
 
 // The run up to the end of the seeding, its counts built.
 SelectionState seedOnly(const SelectionOptions& options, const PatternSet& patterns) {
-    SelectionState state = createSelectionState(patterns);
-    state.detectableTotal = countDetectable(patterns.faultSummary);
-    if (options.faultCoverActive) {
-        state.coverLimit = computeCoverLimit(options.faultCoverPercent, state.detectableTotal);
-    }
-    PassParts onePart;
-    SeedingCarry carry;
-    seedPhase(state, options, patterns, onePart, carry);
-    countChosenVectors(state, patterns, onePart);
+    SelectionState state = createSelectionState(patterns, options);
+    FlagCoverage coverage{patterns, PassParts{}, {}, {}, {}};
+    seedSelection(coverage, state, options);
+    countChosenVectors(state, patterns, PassParts{});
     return state;
 }
 

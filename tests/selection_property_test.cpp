@@ -11,8 +11,8 @@
 #include "select/selection_options.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
-#include "select/search_further.h"
-#include "select/selection_state.h"
+#include "select/selection.h"
+#include "select/selection_for_tests.h"
 #include "selection_support.h"
 
 namespace {
@@ -219,7 +219,7 @@ void compareOnRandomInstances(uint64_t seed, int instances, const Shape& shape) 
         Instance instance = randomInstance(random, shape);
         PatternSet patterns = toPatternSet(instance, 0);
         for (const SelectionOptions& options : optionSets(random)) {
-            SelectionState fast = runSelection(options, patterns);
+            SelectionState fast = runSelectionPhases(options, patterns);
             BaselineSelection reference =
                 runReference(options, instance, static_cast<uint32_t>(instance.rows.size()));
             expectSameAsReference(fast, reference, instance.nodeCount, describe(options, seed, index));
@@ -259,7 +259,7 @@ TEST(SelectionAgainstReference, VectorsBeyondTheStoredRows) {
         uint32_t vectors = patterns.vectorCount;
         for (const SelectionOptions& options : optionSets(random)) {
             std::string what = describe(options, 4, index);
-            SelectionState fast = runSelection(options, patterns);
+            SelectionState fast = runSelectionPhases(options, patterns);
             BaselineSelection reference = runReference(options, instance, vectors);
             size_t looked = fast.state.size();
             ASSERT_EQ(looked, std::max<size_t>(instance.rows.size(), 1)) << what;
@@ -294,7 +294,7 @@ TEST(SelectionCoverage, SelectedVectorsKeepTheCoverageWithoutRedundantPicks) {
         PatternSet patterns = toPatternSet(instance, 0);
         for (const SelectionOptions& options : optionSets(random)) {
             std::string what = describe(options, 5, index);
-            SelectionState selection = runSelection(options, patterns);
+            SelectionState selection = runSelectionPhases(options, patterns);
             std::vector<uint32_t> all(2 * size_t{instance.nodeCount}, 0);
             std::vector<uint32_t> chosen(2 * size_t{instance.nodeCount}, 0);
             uint32_t selected = 0;
@@ -412,7 +412,7 @@ TEST(SelectionWithDemands, AgainstEverySubsetOfSmallTables) {
             }
         }
 
-        SelectionState chosen = runSelection(options, patterns);
+        SelectionState chosen = runSelectionPhases(options, patterns);
         uint32_t subset = 0;
         for (uint32_t v = 0; v < vectors; ++v) {
             subset |= chosen.state[v] == Selected ? 1u << v : 0;
@@ -424,18 +424,20 @@ TEST(SelectionWithDemands, AgainstEverySubsetOfSmallTables) {
                     << what << ": vector " << v << " could go";
             }
         }
-        SearchBound lower = searchFurther(chosen, options, patterns);
+        SelectionOptions minimizing = options;
+        minimizing.minimize = true;
+        SearchBound lower = *runSelection(minimizing, patterns).bound;
         EXPECT_LE(lower.value, fewest) << what;
 
-        options.vectorBudget = 1 + below(random, vectors);
-        SelectionState budgeted = runSelection(options, patterns);
+        minimizing.vectorBudget = options.vectorBudget = 1 + below(random, vectors);
+        SelectionResult budgeted = runSelection(minimizing, patterns);
         if (!budgeted.budgetBinds) {
             continue;
         }
-        SearchBound upper = searchFurther(budgeted, options, patterns);
+        SearchBound upper = *budgeted.bound;
         uint32_t kept = 0;
-        for (uint32_t v = 0; v < vectors; ++v) {
-            kept |= budgeted.state[v] == Selected ? 1u << v : 0;
+        for (uint32_t v : budgeted.chosen) {
+            kept |= 1u << v;
         }
         EXPECT_LE(static_cast<uint32_t>(__builtin_popcount(kept)), options.vectorBudget) << what;
         uint64_t best = *std::max_element(bestOfSize.begin(), bestOfSize.begin() + options.vectorBudget + 1);

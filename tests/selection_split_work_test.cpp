@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/cpu_count.h"
 #include "select/selection_options.h"
 #include "patterns/pattern_set.h"
-#include "select/selection_phases.h"
-#include "select/selection_state.h"
-#include "select/selection_workers.h"
+#include "select/selection_for_tests.h"
 #include "selection_support.h"
 #include "support/cpu_tiers.h"
 

@@ -11,8 +11,9 @@
 
 #include "baseline_selection.h"
 #include "patterns/pattern_set.h"
-#include "select/selection_phases.h"
-#include "select/selection_state.h"
+#include "select/faults/fault_rows.h"
+#include "select/phases/flag_coverage.h"
+#include "select/selection_for_tests.h"
 #include "support/pattern_set_symbols.h"
 
 using Random = std::mt19937_64;
@@ -57,8 +58,8 @@ inline std::string summaryOfRows(const std::vector<std::string>& rows, uint32_t 
 inline void applyVector(SelectionState& state, const PatternSet& patterns, uint32_t vector) {
     coverVector(state, patterns, vector);
     FaultTableRow row = selectionRow(patterns, vector);
-    addToCounts(state.count0, row.bits, row.words);
-    addToCounts(state.count1, row.bits + row.words, row.words);
+    addToCounts(state.count0, faultPlane(row, 0), row.words);
+    addToCounts(state.count1, faultPlane(row, 1), row.words);
 }
 
 // Every state, counter and pick, and the counts and flags of every node

@@ -8,7 +8,7 @@
 
 #include "output/compacted_writer.h"
 #include "patterns_support.h"
-#include "select/selection_state.h"
+#include "select/phases/selection_state.h"
 #include "support/stdout_capture.h"
 
 namespace {

@@ -127,12 +127,12 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
         } else if (std::strcmp(argument, "-extension") == 0) {
             options.patternsExtension = valueAfter(i, argc, argv);
         } else if (std::strcmp(argument, "-minimize") == 0) {
-            options.minimize = true;
+            options.selection.minimize = true;
         } else if (std::strcmp(argument, "-report") == 0) {
             options.reportPrefix = valueAfter(i, argc, argv);
         } else if (std::strcmp(argument, "-n_detect") == 0) {
             options.selection.detections = parseCount(argument, valueAfter(i, argc, argv));
-            options.detectionsGiven = true;
+            options.selection.detectionsGiven = true;
         } else if (std::strcmp(argument, "-max_vectors") == 0) {
             options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
         }

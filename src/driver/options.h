@@ -10,9 +10,7 @@
 struct RunOptions {
     SelectionOptions selection;
     std::optional<std::string> patternsExtension;
-    bool minimize = false;  // "-minimize": improve the selection and report a lower bound
     std::optional<std::string> reportPrefix;  // "-report PREFIX": write the fault and vector report
-    bool detectionsGiven = false;             // "-n_detect" was given: print its statistics line
     // "--help", "-help" or "-h", or "--version" anywhere: print that and stop.
     bool showHelp = false;
     bool showVersion = false;

@@ -12,11 +12,24 @@
 #include "output/compacted_writer.h"
 #include "output/run_report.h"
 #include "patterns/pattern_set.h"
-#include "select/choice_phases.h"
-#include "select/demand_coverage.h"
-#include "select/minimize/minimize.h"
-#include "select/search_further.h"
-#include "select/selection_state.h"
+#include "select/selection.h"
+
+namespace {
+
+RunReport reportOf(const RunOptions& options, const SelectionResult& selection) {
+    RunReport report;
+    report.designName = options.designName;
+    report.chosen = selection.chosen;
+    report.phases = selection.phases;
+    report.cycleCount = selection.cycleCount;
+    report.coveredCount = selection.coveredCount;
+    report.detections = options.selection.detectionsGiven ? options.selection.detections : 0;
+    report.faultCoverActive = options.selection.faultCoverActive;
+    report.budgetBinds = selection.budgetBinds;
+    return report;
+}
+
+}  // namespace
 
 int runTool(int argc, const char* const* argv) {
     RunOptions options = parseCommandLine(argc, argv);
@@ -37,42 +50,17 @@ int runTool(int argc, const char* const* argv) {
         fatalError("No fault simulation data found. Please use the tvgrade command", NoLine);
     }
 
-    SelectionState selection = runSelection(options.selection, patterns);
-    // The report tells which vectors the search put in place of the default set.
-    std::vector<uint32_t> defaultChosen;
-    if (options.minimize && options.reportPrefix) {
-        defaultChosen = chosenVectors(selection);
-    }
-    SearchBound bound;
-    if (options.minimize) {
-        bound = searchFurther(selection, options.selection, patterns);
-    }
+    SelectionResult selection = runSelection(options.selection, patterns);
     reportTime();
-    printStatistics(selection.cycleCount, selection.chosenCount, selection.coveredCount,
+    printStatistics(selection.cycleCount, static_cast<uint32_t>(selection.chosen.size()), selection.coveredCount,
                     model.nodeCount);
-    if (options.detectionsGiven) {
-        std::printf("Detected at least %u times: %u of %u faults\n", options.selection.detections,
-                    detectableDetectedAtLeast(selection, patterns, options.selection.detections),
-                    selection.detectableTotal);
-    }
-    if (options.minimize) {
-        std::printf(bound.upper ? "Upper bound %llu faults\n" : "Lower bound %llu vectors\n",
-                    static_cast<unsigned long long>(bound.value));
-    }
-    std::vector<uint32_t> chosen = chosenVectors(selection);
-    writeCompactedPatterns(names.compactedFile, chosen, patterns, model);
+    printFigures(selection);
+    writeCompactedPatterns(names.compactedFile, selection.chosen, patterns, model);
     if (options.reportPrefix) {
-        RunReport report;
-        report.designName = options.designName;
-        report.phases = choicePhases(chosen, selection, options.selection, defaultChosen);
-        report.chosen = std::move(chosen);
-        report.cycleCount = selection.cycleCount;
-        report.coveredCount = selection.coveredCount;
-        report.detections = options.detectionsGiven ? options.selection.detections : 0;
-        writeRunReport(*options.reportPrefix, report, patterns, model);
+        writeRunReport(*options.reportPrefix, reportOf(options, selection), patterns, model);
     }
 
-    selection = SelectionState{};
+    selection = SelectionResult{};
     reportProgress("Deleting SSBDD-model from memory");
     releaseModel(model);
     reportDone();

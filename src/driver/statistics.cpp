@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-void printStatistics(uint32_t cycleCount, uint32_t chosenCount, uint32_t coveredCount,
-                     uint32_t nodeCount) {
+void printStatistics(uint32_t cycleCount, uint32_t chosenCount, uint32_t coveredCount, uint32_t nodeCount) {
     // Every node carries two faults.
     uint32_t faultCount = 2 * nodeCount;
     double percent = 0.0;
@@ -14,4 +13,15 @@ void printStatistics(uint32_t cycleCount, uint32_t chosenCount, uint32_t covered
     std::printf("Chose %u vectors\n", chosenCount);
     std::printf("Covered %u of %u ", coveredCount, faultCount);
     std::printf(" (i.e. %f %%)\n", percent);
+}
+
+void printFigures(const SelectionResult& selection) {
+    if (selection.detections) {
+        std::printf("Detected at least %u times: %u of %u faults\n", selection.detections->times,
+                    selection.detections->met, selection.detections->total);
+    }
+    if (selection.bound) {
+        std::printf(selection.bound->upper ? "Upper bound %llu faults\n" : "Lower bound %llu vectors\n",
+                    static_cast<unsigned long long>(selection.bound->value));
+    }
 }

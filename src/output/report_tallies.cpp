@@ -3,27 +3,21 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <queue>
 
-#include "base/bit_count.h"
-#include "select/selection_phases.h"
+#include "select/faults/detectable_faults.h"
+#include "select/faults/fault_rows.h"
+#include "select/order/coverage_order.h"
 
 namespace {
 
 // Calls visit(fault) for every fault the row detects, below 2 * nodeCount.
 template <class Visit>
 void forEachDetection(const FaultTableRow& row, uint32_t nodeCount, Visit&& visit) {
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        const uint64_t* bits = row.bits + size_t{plane} * row.words;
-        for (uint32_t word = 0; word < row.words; ++word) {
-            for (uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
-                uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
-                if (node < nodeCount) {
-                    visit(static_cast<size_t>(2 * node + plane));
-                }
-            }
+    forEachFault(row, [&](uint64_t fault) {
+        if (fault < 2 * uint64_t{nodeCount}) {
+            visit(static_cast<size_t>(fault));
         }
-    }
+    });
 }
 
 // The detectable faults the row detects and `covered` lacks; marks them.
@@ -38,14 +32,6 @@ uint32_t coverDetectable(const FaultTableRow& row, const FaultTallies& tallies, 
     return gained;
 }
 
-uint32_t gainOver(const FaultTableRow& row, const FaultTallies& tallies, const std::vector<uint8_t>& covered) {
-    uint32_t gain = 0;
-    forEachDetection(row, static_cast<uint32_t>(tallies.detectable.size() / 2), [&](size_t fault) {
-        gain += tallies.detectable[fault] != 0 && covered[fault] == 0 ? 1 : 0;
-    });
-    return gain;
-}
-
 }  // namespace
 
 FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const std::vector<uint32_t>& chosen) {
@@ -55,11 +41,9 @@ FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const s
     tallies.chosenDetections.assign(faults, 0);
     tallies.firstChosen.assign(faults, NoVector);
     tallies.detectable.assign(faults, 0);
-    const std::string& summary = patterns.faultSummary.symbols;
-    for (size_t node = 0; node < nodeCount && node < summary.size(); ++node) {
-        char symbol = summary[node];
-        tallies.detectable[2 * node] = symbol == '&' || symbol == '0';
-        tallies.detectable[2 * node + 1] = symbol == '&' || symbol == '1';
+    DetectableFaults detectable = decodeSummary(patterns.faultSummary);
+    for (size_t fault = 0; fault < faults; ++fault) {
+        tallies.detectable[fault] = isDetectable(detectable, fault) ? 1 : 0;
     }
     for (uint8_t flag : tallies.detectable) {
         tallies.detectableCount += flag;
@@ -78,37 +62,9 @@ FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const s
     return tallies;
 }
 
-ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tallies,
-                            const std::vector<uint32_t>& chosen) {
-    std::vector<uint8_t> covered(tallies.detectable.size(), 0);
-    // Gains only fall as faults get covered, so a stale gain bounds the true
-    // one: a candidate whose fresh gain still heads the queue is the best.
-    struct Entry {
-        uint32_t gain;
-        uint32_t vector;
-        bool operator<(const Entry& other) const {
-            return gain != other.gain ? gain < other.gain : vector > other.vector;
-        }
-    };
-    std::priority_queue<Entry> queue;
-    for (uint32_t vector : chosen) {
-        queue.push({gainOver(selectionRow(patterns, vector), tallies, covered), vector});
-    }
-    ApplyOrder order;
-    uint32_t coveredCount = 0;
-    while (!queue.empty()) {
-        Entry top = queue.top();
-        queue.pop();
-        Entry fresh{gainOver(selectionRow(patterns, top.vector), tallies, covered), top.vector};
-        if (!queue.empty() && fresh < queue.top()) {
-            queue.push(fresh);
-            continue;
-        }
-        coveredCount += coverDetectable(selectionRow(patterns, top.vector), tallies, covered);
-        order.vectors.push_back(top.vector);
-        order.coveredAfter.push_back(coveredCount);
-    }
-    return order;
+ApplyOrder greedyApplyOrder(const PatternSet& patterns, const std::vector<uint32_t>& chosen) {
+    CoverageOrder order = coverageOrder(patterns, chosen);
+    return ApplyOrder{std::move(order.vectors), std::move(order.coveredAfter)};
 }
 
 std::vector<CoveragePoint> inputCoverageCurve(const PatternSet& patterns, const FaultTallies& tallies,

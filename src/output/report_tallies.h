@@ -36,8 +36,7 @@ struct ApplyOrder {
     std::vector<uint32_t> vectors;
     std::vector<uint32_t> coveredAfter;
 };
-ApplyOrder greedyApplyOrder(const PatternSet& patterns, const FaultTallies& tallies,
-                            const std::vector<uint32_t>& chosen);
+ApplyOrder greedyApplyOrder(const PatternSet& patterns, const std::vector<uint32_t>& chosen);
 
 // Detectable faults covered after each number of vectors of the input in
 // file order, at most about `points` points: every step up to a few

@@ -12,6 +12,7 @@
 #include "output/csv_field.h"
 #include "output/replacement_file.h"
 #include "output/report_tallies.h"
+#include "select/faults/fault_rows.h"
 
 namespace {
 
@@ -43,17 +44,28 @@ std::string testedVariable(const SsbddModel& model, uint32_t node) {
     return nameOrEmpty(model.variables[static_cast<size_t>(variable)].name);
 }
 
-const char* faultStatus(const FaultTallies& tallies, size_t fault) {
+// What became of the fault. One that only input vectors detect was left out
+// by the budget or by the coverage limit; else the summary does not mark it
+// detectable, or the selection stopped once it covered as many faults as the
+// summary marks, unmarked ones among them.
+const char* faultStatus(const FaultTallies& tallies, size_t fault, const RunReport& report) {
     if (tallies.chosenDetections[fault] > 0) {
         return "covered";
     }
-    if (tallies.inputDetections[fault] > 0) {
+    if (tallies.inputDetections[fault] == 0) {
+        return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
+    }
+    if (report.budgetBinds) {
+        return "over_budget";
+    }
+    if (report.faultCoverActive) {
         return "dropped";
     }
-    return tallies.detectable[fault] != 0 ? "undetected" : "undetectable";
+    return tallies.detectable[fault] == 0 ? "unmarked" : "left_open";
 }
 
-std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, uint32_t detections) {
+std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, const RunReport& report) {
+    const uint32_t detections = report.detections;
     std::string csv = "node,node_name,variable,fault,class,input_detections,chosen_detections,"
                       "first_chosen_vector,status";
     if (detections > 0) {
@@ -64,13 +76,13 @@ std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, uint
         std::string nodeName = node < model.nodeNames.size() ? nameOrEmpty(model.nodeNames[node]) : std::string();
         std::string variable = testedVariable(model, node);
         for (uint32_t value = 0; value < 2; ++value) {
-            size_t fault = 2 * size_t{node} + value;
+            size_t fault = faultNumber(node, value);
             uint32_t first = tallies.firstChosen[fault];
             csv += std::to_string(node) + "," + nodeName + "," + variable + "," + std::to_string(value) + "," +
                    (tallies.detectable[fault] != 0 ? "detectable" : "undetectable") + "," +
                    std::to_string(tallies.inputDetections[fault]) + "," +
                    std::to_string(tallies.chosenDetections[fault]) + "," +
-                   (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault);
+                   (first == NoVector ? std::string() : std::to_string(first)) + "," + faultStatus(tallies, fault, report);
             if (detections > 0) {
                 uint32_t demand = std::min(detections, tallies.inputDetections[fault]);
                 csv += ',';
@@ -93,18 +105,12 @@ VectorCounts countsOf(const PatternSet& patterns, const FaultTallies& tallies, u
     if (vector >= patterns.faultTable.rows.size()) {
         return counts;
     }
-    const FaultTableRow& row = patterns.faultTable.rows[vector];
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        for (uint32_t word = 0; word < row.words; ++word) {
-            for (uint64_t rest = row.bits[size_t{plane} * row.words + word]; rest != 0; rest &= rest - 1) {
-                uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
-                if (node < nodeCount) {
-                    ++counts.detected;
-                    counts.unique += tallies.chosenDetections[2 * node + plane] == 1 ? 1 : 0;
-                }
-            }
+    forEachFault(patterns.faultTable.rows[vector], [&](uint64_t fault) {
+        if (fault < 2 * uint64_t{nodeCount}) {
+            ++counts.detected;
+            counts.unique += tallies.chosenDetections[fault] == 1 ? 1 : 0;
         }
-    }
+    });
     return counts;
 }
 
@@ -145,8 +151,8 @@ void writeRunReport(const std::string& prefix, const RunReport& report, const Pa
                     const SsbddModel& model) {
     try {
         FaultTallies tallies = tallyFaults(patterns, model.nodeCount, report.chosen);
-        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report.detections));
-        ApplyOrder order = greedyApplyOrder(patterns, tallies, report.chosen);
+        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report));
+        ApplyOrder order = greedyApplyOrder(patterns, report.chosen);
         writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount));
 
         CoveragePlot plot;

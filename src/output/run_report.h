@@ -8,7 +8,7 @@
 
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
-#include "select/choice_phases.h"
+#include "select/choice_phase.h"
 
 // What the run decided and printed, beyond the patterns and the model.
 struct RunReport {
@@ -19,6 +19,9 @@ struct RunReport {
     uint32_t coveredCount = 0;         // as the "Covered" line gives it
     // With "-n_detect N": N, and the faults file gives each fault's demand.
     uint32_t detections = 0;
+    // What may have left faults that the input detects undetected.
+    bool faultCoverActive = false;  // "-fault_cover"
+    bool budgetBinds = false;       // "-max_vectors", with a budget below what the selection needs
 };
 
 // Writes PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg in

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "base/cpu_features.h"
+#include "base/cpu_count.h"
 #include "base/fatal_error.h"
 
 // The ring of blocks shared with the reading thread. Blocks are numbered in

@@ -22,6 +22,11 @@ struct FaultTableRow {
     uint32_t width = 0;  // symbols other than 'X' (a lower-case 'x' counts): the detection width
 };
 
+// The row's plane of fault `plane` (0 or 1): `words` words.
+inline const uint64_t* faultPlane(const FaultTableRow& row, uint32_t plane) {
+    return row.bits + size_t{plane} * row.words;
+}
+
 // Rows 0 to rows.size() - 1 hold what the TABLE sections stored; every row
 // of a larger index holds only 'X'. Row bits live in `chunks`, which only grow,
 // so a row stored again takes new room and its pointer stays valid

@@ -34,8 +34,8 @@ void mergeEarlierTail(PatternsReader& reader, uint32_t vector, uint64_t symbols,
     const uint64_t* earlierX = found == reader.lowerXRows.end() ? nullptr : found->second.data();
     for (uint64_t word = symbols / 64; word < earlier.words; ++word) {
         uint64_t keep = word == symbols / 64 ? ~uint64_t{0} << (symbols % 64) : ~uint64_t{0};
-        scratch.fault0[word] |= earlier.bits[word] & keep;
-        scratch.fault1[word] |= earlier.bits[earlier.words + word] & keep;
+        scratch.fault0[word] |= faultPlane(earlier, 0)[word] & keep;
+        scratch.fault1[word] |= faultPlane(earlier, 1)[word] & keep;
         if (earlierX != nullptr) {
             scratch.lowerX[word] |= earlierX[word] & keep;
         }

@@ -1,55 +1,111 @@
-// The selection run: totals, then seeding, greedy completion and elimination.
+// The route of a selection: the default run or the run with demands, the
+// budget's search when the budget binds, "-minimize" after them, and the
+// figures of the result.
+#include "select/selection.h"
+
 #include <new>
 
+#include "base/bit_count.h"
 #include "base/fatal_error.h"
-#include "select/demand_selection.h"
-#include "select/selection_phases.h"
-#include "select/selection_state.h"
-#include "select/selection_workers.h"
+#include "select/demands/budget_bound.h"
+#include "select/demands/budget_search.h"
+#include "select/demands/demand_selection.h"
+#include "select/faults/detectable_faults.h"
+#include "select/faults/fault_rows.h"
+#include "select/minimize/minimize.h"
+#include "select/order/coverage_order.h"
+#include "select/phases/default_selection.h"
+#include "select/selection_for_tests.h"
 
-SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
-    SelectionState state = createSelectionState(patterns);
-    state.detectableTotal = countDetectable(patterns.faultSummary);
-    if (options.faultCoverActive) {
-        state.coverLimit = computeCoverLimit(options.faultCoverPercent, state.detectableTotal);
-    }
-    PassWorker worker;
-    startPassWorker(worker, work, rowWords(patterns, 0, static_cast<uint32_t>(state.state.size())));
-    SeedingCarry carry;
-    seedPhase(state, options, patterns, worker.parts, carry);
-    greedyPhase(state, options, patterns, worker.parts, carry);
-    carry = SeedingCarry{};
-    countChosenVectors(state, patterns, worker.parts);
-    eliminateRedundant(state, patterns);
-    return state;
+namespace {
+
+// Restarts of the budget's deeper search from other first vectors.
+constexpr uint32_t DeeperRestarts = 256;
+
+SelectionState runWithoutBudget(const SelectionOptions& options, const PatternSet& patterns) {
+    return options.detections > 1 ? runDemandSelection(options, patterns)
+                                  : runDefaultSelection(options, patterns, defaultSelectionWork());
 }
 
-SelectionState runSelection(const SelectionOptions& options, const PatternSet& patterns) {
-    try {
-        SelectionState plain = options.detections > 1 ? runDemandSelection(options, patterns)
-                                                      : runSelectionWith(options, patterns, defaultSelectionWork());
-        if (options.vectorBudget == 0 || plain.chosenCount <= options.vectorBudget) {
-            return plain;
+bool budgetBinds(const SelectionOptions& options, const SelectionState& state) {
+    return options.vectorBudget != 0 && state.chosenCount > options.vectorBudget;
+}
+
+// Within a budget that binds: greedy and swaps, and with "-minimize" a
+// longer search from many first vectors.
+SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns, bool deeper) {
+    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), deeper),
+                              deeper ? DeeperRestarts : 0);
+}
+
+// The faults the summary marks detectable that the chosen set detects at
+// least `times` times.
+uint32_t detectableDetectedAtLeast(const SelectionState& state, const PatternSet& patterns, uint32_t times) {
+    DetectableFaults detectable = decodeSummary(patterns.faultSummary);
+    uint32_t found = 0;
+    for (size_t word = 0; word < detectable.plane[0].size(); ++word) {
+        found += countBits(detectable.plane[0][word] & countsAtLeast(state.count0, times, word));
+        found += countBits(detectable.plane[1][word] & countsAtLeast(state.count1, times, word));
+    }
+    return found;
+}
+
+SelectionResult resultOf(const SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
+    SelectionResult result;
+    result.chosen = chosenVectors(state);
+    if (options.coverageOrder) {
+        if (options.detections > 1) {
+            FaultDemands demands = countDemands(patterns, options.detections);
+            result.chosen = coverageOrder(patterns, result.chosen, &demands).vectors;
+        } else {
+            result.chosen = coverageOrder(patterns, result.chosen).vectors;
         }
-        SelectionState budgeted = runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns), false));
-        budgeted.budgetBinds = true;
-        return budgeted;
+    }
+    for (uint32_t vector : result.chosen) {
+        result.phases.push_back(state.chosenBy[vector]);
+    }
+    result.cycleCount = state.cycleCount;
+    result.coveredCount = state.coveredCount;
+    return result;
+}
+
+}  // namespace
+
+SelectionState runSelectionPhases(const SelectionOptions& options, const PatternSet& patterns) {
+    SelectionState state = runWithoutBudget(options, patterns);
+    return budgetBinds(options, state) ? runWithinBudget(options, patterns, false) : state;
+}
+
+SelectionResult runSelection(const SelectionOptions& options, const PatternSet& patterns) {
+    try {
+        SelectionState state = runWithoutBudget(options, patterns);
+        bool binds = budgetBinds(options, state);
+        if (binds) {
+            state = runWithinBudget(options, patterns, options.minimize);
+        }
+        std::optional<SearchBound> bound;
+        if (options.minimize) {
+            FaultDemands demands;
+            if (binds || options.detections > 1) {
+                demands = countDemands(patterns, options.detections);
+            }
+            if (binds) {
+                bound = SearchBound{true, budgetUpperBound(state, patterns, demands, options.vectorBudget)};
+            } else {
+                const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
+                bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
+            }
+        }
+        SelectionResult result = resultOf(state, options, patterns);
+        result.budgetBinds = binds;
+        result.bound = bound;
+        if (options.detectionsGiven) {
+            result.detections = DetectionFigure{options.detections,
+                                                detectableDetectedAtLeast(state, patterns, options.detections),
+                                                state.detectableTotal};
+        }
+        return result;
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     }
-}
-
-size_t tableWords(const PatternSet& patterns) {
-    return rowWords(patterns, 0, static_cast<uint32_t>(patterns.faultTable.rows.size()));
-}
-
-std::vector<uint32_t> chosenVectors(const SelectionState& state) {
-    std::vector<uint32_t> chosen;
-    chosen.reserve(state.chosenCount);
-    for (size_t vector = 0; vector < state.state.size(); ++vector) {
-        if (state.state[vector] == Selected) {
-            chosen.push_back(static_cast<uint32_t>(vector));
-        }
-    }
-    return chosen;
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/cpu_features.h"
+#include "select/selection_for_tests.h"
 
 inline std::string tierName(CpuTier tier) {
     static const char* const Names[] = {"baseline", "avx2"};

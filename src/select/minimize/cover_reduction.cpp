@@ -11,10 +11,10 @@
 // the sizes: in a bit matrix of elements by columns where that takes no more
 // room than the lists, by binary search in the sorted lists elsewhere. Only
 // what lost part of its list since it was last looked at is looked at again.
+#include "select/minimize/cover_reduction.h"
+
 #include <algorithm>
 #include <bit>
-
-#include "select/minimize/kept_cover.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <utility>
 
-#include "select/selection_state.h"
+#include "select/phases/selection_state.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ FaultPlanes emptyPlanes(uint32_t words) {
 template <typename Visit>
 void forRowWords(const FaultTableRow& row, uint32_t planeWords, Visit visit) {
     for (uint32_t plane = 0; plane < 2; ++plane) {
-        const uint64_t* bits = row.bits + static_cast<size_t>(plane) * row.words;
+        const uint64_t* bits = faultPlane(row, plane);
         size_t base = static_cast<size_t>(plane) * planeWords;
         for (uint32_t w = 0; w < row.words; ++w) {
             visit(base + w, bits[w]);
@@ -154,7 +154,7 @@ KeptCover keptSingleCover(const FaultTable& table, uint32_t vectorCount, const s
 
 // Any demands: a count per fault of what is still needed.
 KeptCover keptMulticover(const FaultTable& table, uint32_t vectorCount, const std::vector<int32_t>& state,
-                         const CoverDemands& demands, WorkBudget& budget) {
+                         const FaultDemands& demands, WorkBudget& budget) {
     uint32_t words = table.maxWords;
     size_t planeFaults = 64 * static_cast<size_t>(words);
     std::vector<uint32_t> need(2 * planeFaults, 0);
@@ -165,7 +165,7 @@ KeptCover keptMulticover(const FaultTable& table, uint32_t vectorCount, const st
         }
         visited += forRowFaults(table.rows[v], words, [&](size_t f) {
             auto plane = static_cast<uint32_t>(f / planeFaults);
-            if (need[f] < demandOf(demands, plane, static_cast<uint32_t>(f % planeFaults))) {
+            if (need[f] < demandAt(demands, plane, f % planeFaults)) {
                 ++need[f];
             }
         });
@@ -211,10 +211,10 @@ KeptCover keptMulticover(const FaultTable& table, uint32_t vectorCount, const st
 }  // namespace
 
 KeptCover buildKeptCover(const FaultTable& table, const std::vector<int32_t>& state,
-                         const CoverDemands& demands, WorkBudget& budget) {
+                         const FaultDemands* demands, WorkBudget& budget) {
     auto vectorCount = static_cast<uint32_t>(std::min(state.size(), table.rows.size()));
-    if (allDemandsOne(demands)) {
+    if (demands == nullptr) {
         return keptSingleCover(table, vectorCount, state, budget);
     }
-    return keptMulticover(table, vectorCount, state, demands, budget);
+    return keptMulticover(table, vectorCount, state, *demands, budget);
 }

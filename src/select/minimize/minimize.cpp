@@ -2,29 +2,17 @@
 
 #include <algorithm>
 #include <bit>
-#include <new>
 
-#include "base/fatal_error.h"
 #include "select/minimize/cover_search.h"
+#include "select/minimize/cover_reduction.h"
 #include "select/minimize/kept_cover.h"
-#include "select/selection_phases.h"
+#include "select/phases/flag_coverage.h"
 
 namespace {
 
-// Small tables get a fixed amount of search; larger ones a fixed amount per
-// table word on top, which keeps the search in proportion with the default
-// selection, whose work grows with the table too; and a covering instance
-// gets an amount per detection, what a few hundred steps of the subgradient
-// take, as a dense one needs them whatever the size of its table.
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
 constexpr uint64_t WorkPerTableWord = 192;
 constexpr uint64_t WorkPerDetection = 500;
-
-// A fixed number of steps and a number per detection of the reduced instance.
-struct WorkLimit {
-    uint64_t fixed = 0;
-    uint64_t perDetection = 0;
-};
 
 uint32_t selectedCount(const std::vector<int32_t>& state) {
     return static_cast<uint32_t>(std::count(state.begin(), state.end(), Selected));
@@ -43,9 +31,11 @@ void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
             continue;
         }
         const FaultTableRow& row = table.rows[v];
+        const uint64_t* plane0 = faultPlane(row, 0);
+        const uint64_t* plane1 = faultPlane(row, 1);
         for (uint32_t w = 0; w < row.words; ++w) {
-            selection.covered0[w] |= row.bits[w];
-            selection.covered1[w] |= row.bits[row.words + w];
+            selection.covered0[w] |= plane0[w];
+            selection.covered1[w] |= plane1[w];
         }
     }
     uint32_t covered = 0;
@@ -60,8 +50,16 @@ void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
     countChosenVectors(selection, patterns, oneThread);
 }
 
-uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns, WorkLimit workLimit,
-                          const CoverDemands& demands) {
+}  // namespace
+
+MinimizeWork minimizeWork(const PatternSet& patterns) {
+    // Every row counted at the width of the widest.
+    uint64_t tableWords = 2 * static_cast<uint64_t>(patterns.faultTable.rows.size()) * patterns.faultTable.maxWords;
+    return MinimizeWork{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection};
+}
+
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
+                           const MinimizeWork& workLimit) {
     const FaultTable& table = patterns.faultTable;
     uint32_t defaultCount = selectedCount(selection.state);
     WorkBudget budget{workLimit.fixed, 0};
@@ -86,9 +84,10 @@ uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns,
             keep[cover.residual.columnVector[column]] = 1;
         }
         for (size_t v = 0; v < selection.state.size(); ++v) {
-            if (keep[v]) {
+            if (keep[v] && selection.state[v] != Selected) {
                 selection.state[v] = Selected;
-            } else if (selection.state[v] == Selected) {
+                selection.chosenBy[v] = ChoicePhase::Minimize;
+            } else if (!keep[v] && selection.state[v] == Selected) {
                 selection.state[v] = Candidate;
             }
         }
@@ -98,26 +97,3 @@ uint32_t improveSelection(SelectionState& selection, const PatternSet& patterns,
     return std::min(bound, selection.chosenCount);
 }
 
-uint32_t improveOrFail(SelectionState& selection, const PatternSet& patterns, WorkLimit workLimit,
-                       const CoverDemands& demands) {
-    try {
-        return improveSelection(selection, patterns, workLimit, demands);
-    } catch (const std::bad_alloc&) {
-        fatalError("Out of memory", NoLine);
-    }
-}
-
-}  // namespace
-
-uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns,
-                           const CoverDemands& demands) {
-    const FaultTable& table = patterns.faultTable;
-    uint64_t tableWords = 2 * static_cast<uint64_t>(table.rows.size()) * table.maxWords;
-    WorkLimit limit{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection};
-    return improveOrFail(selection, patterns, limit, demands);
-}
-
-uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
-                                 uint64_t workLimit, const CoverDemands& demands) {
-    return improveOrFail(selection, patterns, WorkLimit{workLimit, 0}, demands);
-}

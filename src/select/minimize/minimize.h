@@ -7,23 +7,33 @@
 #include <cstdint>
 
 #include "patterns/pattern_set.h"
-#include "select/minimize/cover_demands.h"
-#include "select/selection_state.h"
+#include "select/faults/fault_demands.h"
+#include "select/phases/selection_state.h"
+
+// The steps the search may take: a fixed number, and a number per detection
+// of the covering instance once it is reduced.
+struct MinimizeWork {
+    uint64_t fixed = 0;
+    uint64_t perDetection = 0;
+};
+
+// Small tables get a fixed amount of search; larger ones a fixed amount per
+// table word on top, which keeps the search in proportion with the default
+// selection, whose work grows with the table too; and a covering instance
+// gets an amount per detection, what a few hundred steps of the subgradient
+// take, as a dense one needs them whatever the size of its table.
+MinimizeWork minimizeWork(const PatternSet& patterns);
 
 // Replaces the selected vectors by a set that is never larger (the default
 // set stays when the search finds nothing smaller) in which every fault is
 // detected by at least min(demand, its detecting vectors in the selected
-// set) vectors: with demands of 1, every fault the selected set covers stays
-// covered. Updates the states (a vector leaving the set becomes a
-// candidate), chosenCount, the covered flags, the per-node counts and
-// coveredCount; cycleCount and greedyPicks are left as they are. Returns a
-// lower bound on the size of any set that meets those demands, at most
-// chosenCount. Deterministic: the search is bounded by a count of steps
-// that grows with the size of the table and of the covering instance.
-uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns,
-                           const CoverDemands& demands = CoverDemands{});
-
-// The same with a work limit of one's own, whatever the sizes (0 leaves
-// only the first cover).
-uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns,
-                                 uint64_t workLimit, const CoverDemands& demands = CoverDemands{});
+// set) vectors (`demands` null: a demand of 1 for every fault, so every
+// fault the selected set covers stays covered). Updates the states (a
+// vector that joins the set is chosen by ChoicePhase::Minimize, one that
+// leaves it becomes a candidate), chosenCount, the covered flags, the
+// per-node counts and coveredCount; cycleCount and greedyPicks are left as
+// they are. Returns a lower bound on the size of any set that meets those
+// demands, at most chosenCount. Deterministic: the search is bounded by
+// `work`, a count of steps.
+uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
+                           const MinimizeWork& work);

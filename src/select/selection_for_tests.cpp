@@ -1,0 +1,21 @@
+#include "select/selection_for_tests.h"
+
+#include "select/minimize/minimize.h"
+#include "select/phases/default_selection.h"
+
+SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
+    return runDefaultSelection(options, patterns, work);
+}
+
+uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,
+                                 const FaultDemands* demands) {
+    return minimizeSelection(selection, patterns, demands, MinimizeWork{workLimit, 0});
+}
+
+bool useCpuTier(CpuTier tier) {
+    if (!processorRunsTier(tier)) {
+        return false;
+    }
+    cputier::active = tier;
+    return true;
+}

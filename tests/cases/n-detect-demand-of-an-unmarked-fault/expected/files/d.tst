@@ -1,0 +1,6 @@
+.VECTORS 2
+
+.PATTERNS
+
+00x
+10x
