@@ -57,3 +57,27 @@ void forEachFault(const FaultTableRow& row, Visit&& visit) {
         }
     }
 }
+
+// Whether test(fault) holds for some fault the row detects, tried in
+// forEachFault's order up to the first that passes.
+template <class Test>
+bool anyFault(const FaultTableRow& row, Test&& test) {
+    for (uint32_t plane = 0; plane < 2; ++plane) {
+        const uint64_t* bits = faultPlane(row, plane);
+        for (uint32_t word = 0; word < row.words; ++word) {
+            for (uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
+                uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
+                if (test(faultNumber(node, plane))) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// The fault numbers a table's rows can hold: both faults of each node of the
+// widest row.
+inline size_t faultNumberLimit(const PatternSet& patterns) {
+    return 2 * 64 * size_t{patterns.faultTable.maxWords};
+}
