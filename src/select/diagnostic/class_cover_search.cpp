@@ -8,10 +8,11 @@
 #include "select/diagnostic/class_signatures.h"
 #include "select/diagnostic/fault_classes.h"
 #include "select/diagnostic/pair_cover_instance.h"
-#include "select/diagnostic/row_faults.h"
+#include "select/diagnostic/kept_demands.h"
 #include "select/diagnostic/shortfall_cover.h"
+#include "select/faults/fault_rows.h"
+#include "select/minimize/cover_reduction.h"
 #include "select/minimize/cover_search.h"
-#include "select/minimize/kept_cover.h"
 
 namespace {
 
@@ -24,9 +25,9 @@ constexpr uint64_t RoundPasses = 8;
 
 // The part of the model found so far.
 struct PartialModel {
-    const FaultTable& table;
+    const PatternSet& patterns;
     const FaultClasses& classes;
-    std::vector<uint64_t> representatives;
+    FaultMarks representatives;
     std::vector<uint32_t> classDemand;  // per class
     std::vector<uint8_t> isDemanded;    // per class: its coverage is in the model
     std::vector<ClassPair> pairs;       // sorted
@@ -35,7 +36,7 @@ struct PartialModel {
 // Adds the classes the vectors detect fewer times than they keep (with
 // `slack` 1: no more than they keep); returns how many.
 uint32_t addShortClasses(PartialModel& model, const std::vector<uint32_t>& vectors, uint32_t slack) {
-    std::vector<uint32_t> count = classDetections(model.table, model.classes, model.representatives, vectors);
+    std::vector<uint32_t> count = classDetections(model.patterns, model.classes, model.representatives, vectors);
     uint32_t added = 0;
     for (uint32_t c = 0; c < count.size(); ++c) {
         if (!model.isDemanded[c] && model.classDemand[c] > 0 && count[c] < model.classDemand[c] + slack) {
@@ -58,7 +59,7 @@ struct RoundResult {
 };
 
 RoundResult searchRound(const PartialModel& model, uint32_t knownSize, WorkBudget& budget) {
-    std::vector<uint64_t> wanted(model.representatives.size(), 0);
+    FaultMarks wanted = noFaultMarks(model.patterns);
     std::vector<uint32_t> demanded;
     auto want = [&](uint32_t c) { markFault(wanted, representativeOf(model.classes, c)); };
     for (uint32_t c = 0; c < model.isDemanded.size(); ++c) {
@@ -73,7 +74,7 @@ RoundResult searchRound(const PartialModel& model, uint32_t knownSize, WorkBudge
     }
     KeptCover cover;
     {
-        ClassSignatures signatures = signaturesOfClasses(model.table, model.classes, wanted);
+        ClassSignatures signatures = signaturesOfClasses(model.patterns, model.classes, wanted);
         cover.residual = pairCoverInstance(signatures, demanded, model.classDemand, model.pairs);
     }
     reduceKeptCover(cover, budget);
@@ -88,33 +89,33 @@ RoundResult searchRound(const PartialModel& model, uint32_t knownSize, WorkBudge
 }
 
 // The round's cover completed to a set that keeps the coverage and every class.
-std::vector<uint32_t> completedSet(const FaultTable& table, const std::vector<uint32_t>& vectors,
+std::vector<uint32_t> completedSet(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
                                    const std::vector<uint32_t>& keep) {
-    std::vector<uint8_t> chosen(table.rows.size(), 0);
+    std::vector<uint8_t> chosen(patterns.faultTable.rows.size(), 0);
     for (uint32_t v : vectors) {
         chosen[v] = 1;
     }
     std::vector<uint32_t> start = vectors;
-    std::vector<uint32_t> picks = coverShortfalls(table, chosen, keep);
+    std::vector<uint32_t> picks = coverShortfalls(patterns, chosen, keep);
     start.insert(start.end(), picks.begin(), picks.end());
-    return restoreEveryClass(table, start, keep).vectors;
+    return restoreEveryClass(patterns, start, keep).vectors;
 }
 
 }  // namespace
 
-ClassCover searchClassCover(const FaultTable& table, const std::vector<uint32_t>& start,
+ClassCover searchClassCover(const PatternSet& patterns, const std::vector<uint32_t>& start,
                             const std::vector<uint32_t>& keep, WorkBudget& budget) {
     ClassCover best{start, 0};
     std::sort(best.vectors.begin(), best.vectors.end());
-    FaultClasses classes = classesUnder(table, start, keptFaultPlane(table, keep));
-    PartialModel model{table, classes, representativePlane(classes), std::vector<uint32_t>(classCount(classes)),
+    FaultClasses classes = classesUnder(patterns, start, keptFaults(patterns, keep));
+    PartialModel model{patterns, classes, representativeMarks(patterns, classes), std::vector<uint32_t>(classCount(classes)),
                        std::vector<uint8_t>(classCount(classes), 0), {}};
     for (uint32_t c = 0; c < classCount(classes); ++c) {
         model.classDemand[c] = keep[representativeOf(classes, c)];
     }
     addShortClasses(model, start, 1);
-    addPairs(model, pairsSplitOnce(table, classes, model.representatives, start));
-    uint64_t passWords = tableWordCount(table);
+    addPairs(model, pairsSplitOnce(patterns, classes, model.representatives, start));
+    uint64_t passWords = tableWords(patterns);
 
     while (workLeft(budget) && best.lowerBound < best.vectors.size()) {
         uint64_t left = budget.limit - budget.used;
@@ -124,18 +125,18 @@ ClassCover searchClassCover(const FaultTable& table, const std::vector<uint32_t>
         spendWork(budget, RoundPasses * passWords);
         best.lowerBound = std::max(best.lowerBound, round.lowerBound);
         uint32_t missed = addShortClasses(model, round.vectors, 0) +
-                          addPairs(model, pairsLeftTogether(table, classes, model.representatives, round.vectors));
+                          addPairs(model, pairsLeftTogether(patterns, classes, model.representatives, round.vectors));
         if (missed == 0) {
             if (round.vectors.size() < best.vectors.size()) {
                 best.vectors = std::move(round.vectors);
             }
             break;
         }
-        std::vector<uint32_t> completed = completedSet(table, round.vectors, keep);
+        std::vector<uint32_t> completed = completedSet(patterns, round.vectors, keep);
         if (completed.size() < best.vectors.size()) {
             // What the better set meets tightly joins the model too.
             addShortClasses(model, completed, 1);
-            addPairs(model, pairsSplitOnce(table, classes, model.representatives, completed));
+            addPairs(model, pairsSplitOnce(patterns, classes, model.representatives, completed));
             best.vectors = std::move(completed);
         }
     }

@@ -14,8 +14,9 @@ struct ClassCover {
     uint32_t lowerBound = 0;        // no set that keeps every class and the detections has fewer
 };
 
-// `start` keeps every class and detects each fault at least keep[fault]
-// times (row_faults.h numbering); the result does too and is never larger.
+// `start` detects each fault at least keep[fault] times (kept_demands.h);
+// the result keeps the classes of those faults under `start` and those
+// detections too, and is never larger.
 // The model: each class detected as often as its faults keep, each pair of
 // classes told apart. Each round searches a cover of the part of it found
 // so far, first what `start` meets tightly (classes detected no more than
@@ -25,5 +26,5 @@ struct ClassCover {
 // the best adds what it meets tightly. Every round's model is part of the
 // whole, so its bound holds. A round costs its search and some passes over
 // the table's words.
-ClassCover searchClassCover(const FaultTable& table, const std::vector<uint32_t>& start,
+ClassCover searchClassCover(const PatternSet& patterns, const std::vector<uint32_t>& start,
                             const std::vector<uint32_t>& keep, WorkBudget& budget);

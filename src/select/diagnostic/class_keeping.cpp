@@ -1,39 +1,49 @@
 #include "select/diagnostic/class_keeping.h"
 
 #include <algorithm>
-#include <utility>
+#include <vector>
 
 #include "select/diagnostic/class_cover_search.h"
 #include "select/diagnostic/class_restoring.h"
-#include "select/diagnostic/row_faults.h"
+#include "select/diagnostic/kept_demands.h"
+#include "select/faults/fault_rows.h"
+#include "select/phases/flag_coverage.h"
 
 namespace {
 
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
 constexpr uint64_t WorkPerTableWord = 32;
 
+// Makes `vectors` the chosen set, the vectors that join it chosen by `phase`.
+void chooseSet(SelectionState& selection, const PatternSet& patterns, const std::vector<uint32_t>& vectors,
+               ChoicePhase phase) {
+    std::vector<uint8_t> keep(selection.state.size(), 0);
+    for (uint32_t v : vectors) {
+        keep[v] = 1;
+    }
+    replaceChosenSet(selection, keep, phase);
+    recountCoverage(selection, patterns);
+}
+
 }  // namespace
 
-ClassKeeping keepEveryClass(const FaultTable& table, const std::vector<uint32_t>& chosen, uint32_t detections) {
-    RestoredClasses restored = restoreEveryClass(table, chosen, keptDetections(table, chosen, detections));
-    return ClassKeeping{std::move(restored.vectors), std::move(restored.topUpPicks), restored.classes,
-                        restored.classes, 0};
+void keepEveryClass(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
+                    uint32_t sizeLimit) {
+    std::vector<uint32_t> start = chosenVectors(selection);
+    RestoredClasses restored = restoreEveryClass(patterns, start, keptDemands(patterns, start, demands), sizeLimit);
+    chooseSet(selection, patterns, restored.vectors, ChoicePhase::Diagnostic);
 }
 
-ClassKeeping keepEveryClassMinimized(const FaultTable& table, const std::vector<uint32_t>& chosen,
-                                     uint32_t detections, uint64_t workLimit) {
-    std::vector<uint32_t> keep = keptDetections(table, chosen, detections);
-    RestoredClasses restored = restoreEveryClass(table, chosen, keep);
+uint32_t keepEveryClassMinimized(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
+                                 uint32_t sizeLimit, uint64_t workLimit) {
+    std::vector<uint32_t> start = chosenVectors(selection);
+    std::vector<uint32_t> keep = keptDemands(patterns, start, demands);
+    RestoredClasses restored = restoreEveryClass(patterns, start, keep, sizeLimit);
+    chooseSet(selection, patterns, restored.vectors, ChoicePhase::Diagnostic);
     WorkBudget budget{workLimit, 0};
-    ClassCover cover = searchClassCover(table, restored.vectors, keep, budget);
-    ClassKeeping result{std::move(cover.vectors), {}, restored.classes, restored.classes, cover.lowerBound};
-    // The top-up's picks that the search kept.
-    for (uint32_t v : restored.topUpPicks) {
-        if (std::binary_search(result.vectors.begin(), result.vectors.end(), v)) {
-            result.topUpPicks.push_back(v);
-        }
-    }
-    return result;
+    ClassCover cover = searchClassCover(patterns, restored.vectors, keep, budget);
+    chooseSet(selection, patterns, cover.vectors, ChoicePhase::Minimize);
+    return cover.lowerBound;
 }
 
-uint64_t classSearchWork(const FaultTable& table) { return BaseWork + WorkPerTableWord * tableWordCount(table); }
+uint64_t classSearchWork(const PatternSet& patterns) { return BaseWork + WorkPerTableWord * tableWords(patterns); }

@@ -1,36 +1,55 @@
 #include "select/diagnostic/class_numbers.h"
 
-#include "select/diagnostic/row_faults.h"
+#include <algorithm>
 
-FaultClassNumbers numberFaultClasses(const FaultTable& table, const std::vector<uint32_t>& vectors,
+#include "select/faults/fault_rows.h"
+
+ClassCounts countClasses(const PatternSet& patterns, const std::vector<uint32_t>& chosen) {
+    // The input's classes refine the chosen set's: the rows of the chosen
+    // vectors first, then the others, which then find most classes single.
+    FaultClasses classes = classesUnder(patterns, chosen, detectedFaults(patterns));
+    ClassCounts counts{classCount(classes), 0};
+    std::vector<uint8_t> applied(patterns.faultTable.rows.size(), 0);
+    for (uint32_t v : chosen) {
+        if (v < applied.size()) {
+            applied[v] = 1;
+        }
+    }
+    for (uint32_t v = 0; v < applied.size(); ++v) {
+        if (!applied[v]) {
+            refineByRow(classes, patterns.faultTable.rows[v]);
+        }
+    }
+    counts.input = classCount(classes);
+    return counts;
+}
+
+FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
                                      uint32_t nodeCount) {
-    FaultClasses classes = classesUnder(table, vectors, detectedFaultPlane(table));
-    FaultClassNumbers numbers{std::vector<uint32_t>(2 * size_t{nodeCount}, NoClass),
-                              std::vector<uint32_t>(2 * size_t{nodeCount}, 0)};
+    FaultClasses classes = classesUnder(patterns, vectors, detectedFaults(patterns));
+    size_t faults = 2 * size_t{nodeCount};
+    FaultClassNumbers numbers{std::vector<uint32_t>(faults, NoClass), std::vector<uint32_t>(faults, 0)};
     std::vector<uint32_t> renumbered(classCount(classes), NoClass);
     uint32_t next = 0;
-    size_t planeFaults = 64 * size_t{table.maxWords};
-    for (uint32_t node = 0; node < nodeCount && node < planeFaults; ++node) {
-        for (uint32_t value = 0; value < 2; ++value) {
-            uint32_t c = classes.classOf[value * planeFaults + node];
-            if (c == NoClass) {
-                continue;
-            }
-            if (renumbered[c] == NoClass) {
-                renumbered[c] = next++;
-            }
-            numbers.number[2 * size_t{node} + value] = renumbered[c];
-            numbers.size[2 * size_t{node} + value] = classes.classSize[c];
+    for (size_t fault = 0; fault < std::min(faults, classes.classOf.size()); ++fault) {
+        uint32_t c = classes.classOf[fault];
+        if (c == NoClass) {
+            continue;
         }
+        if (renumbered[c] == NoClass) {
+            renumbered[c] = next++;
+        }
+        numbers.number[fault] = renumbered[c];
+        numbers.size[fault] = classes.classSize[c];
     }
     return numbers;
 }
 
-std::vector<uint32_t> classesAfterEach(const FaultTable& table, const std::vector<uint32_t>& order) {
-    FaultClasses classes = oneClassOf(table, detectedFaultPlane(table));
+std::vector<uint32_t> classesAfterEach(const PatternSet& patterns, const std::vector<uint32_t>& order) {
+    FaultClasses classes = oneClassOf(patterns, detectedFaults(patterns));
     std::vector<uint32_t> after;
     for (uint32_t v : order) {
-        refineByRow(classes, tableRow(table, v), table);
+        refineByRow(classes, selectionRow(patterns, v));
         after.push_back(classCount(classes));
     }
     return after;

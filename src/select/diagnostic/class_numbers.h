@@ -1,5 +1,7 @@
-// The classes of a chosen set as the report gives them: numbered per fault
-// in the report's order of faults, and counted after each vector applied.
+// The classes of a chosen set as the console and the report give them:
+// counted against the input's, numbered per fault, and counted after each
+// vector applied. Each is over the faults some input vector detects, and
+// the faults the chosen vectors do not detect are one class.
 #pragma once
 
 #include <cstdint>
@@ -8,18 +10,24 @@
 #include "patterns/pattern_set.h"
 #include "select/diagnostic/fault_classes.h"
 
-// Per fault 2n + b (fault b of node n, n below nodeCount): the number of
-// its class among the faults the table detects under `vectors`, classes
-// numbered from 0 in the order of their lowest fault (faults the vectors
-// detect not at all are one class), and the size of that class; NoClass
-// and 0 for a fault no row of the table detects.
+struct ClassCounts {
+    uint32_t chosen = 0;  // under the chosen vectors
+    uint32_t input = 0;   // under every input vector
+};
+
+ClassCounts countClasses(const PatternSet& patterns, const std::vector<uint32_t>& chosen);
+
+// Per fault number below 2 * nodeCount: the number of its class under
+// `vectors`, classes numbered from 0 in the order of their lowest fault,
+// and the size of that class; NoClass and 0 for a fault no input vector
+// detects.
 struct FaultClassNumbers {
     std::vector<uint32_t> number;
     std::vector<uint32_t> size;
 };
 
-FaultClassNumbers numberFaultClasses(const FaultTable& table, const std::vector<uint32_t>& vectors,
+FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
                                      uint32_t nodeCount);
 
-// The classes of the detected faults after each vector of `order` in turn.
-std::vector<uint32_t> classesAfterEach(const FaultTable& table, const std::vector<uint32_t>& order);
+// The classes after each vector of `order` in turn.
+std::vector<uint32_t> classesAfterEach(const PatternSet& patterns, const std::vector<uint32_t>& order);

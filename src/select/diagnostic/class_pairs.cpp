@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "select/diagnostic/row_faults.h"
 #include "select/diagnostic/signature_key.h"
 #include "select/diagnostic/signature_map.h"
 
-std::vector<ClassPair> pairsLeftTogether(const FaultTable& table, const FaultClasses& classes,
-                                         const std::vector<uint64_t>& representatives,
+std::vector<ClassPair> pairsLeftTogether(const PatternSet& patterns, const FaultClasses& classes,
+                                         const FaultMarks& representatives,
                                          const std::vector<uint32_t>& vectors) {
-    FaultClasses together = classesUnder(table, vectors, representatives);
+    FaultClasses together = classesUnder(patterns, vectors, representatives);
     std::vector<ClassPair> pairs;
     std::vector<uint32_t> group;
     for (uint32_t g = 0; g < classCount(together); ++g) {
@@ -33,14 +32,14 @@ std::vector<ClassPair> pairsLeftTogether(const FaultTable& table, const FaultCla
     return pairs;
 }
 
-std::vector<ClassPair> pairsSplitOnce(const FaultTable& table, const FaultClasses& classes,
-                                      const std::vector<uint64_t>& representatives,
+std::vector<ClassPair> pairsSplitOnce(const PatternSet& patterns, const FaultClasses& classes,
+                                      const FaultMarks& representatives,
                                       const std::vector<uint32_t>& vectors) {
     std::vector<uint64_t> hash(classCount(classes), 0);
     for (uint32_t v : vectors) {
         uint64_t key = signatureKey(v);
-        forMaskedRowFaults(tableRow(table, v), table, representatives,
-                           [&](uint32_t fault) { hash[classes.classOf[fault]] ^= key; });
+        forEachMarkedFault(selectionRow(patterns, v), representatives,
+                           [&](uint64_t fault) { hash[classes.classOf[fault]] ^= key; });
     }
     // The classes by hash, and where each hash's run of them starts.
     std::vector<std::pair<uint64_t, uint32_t>> sorted(hash.size());
@@ -57,7 +56,7 @@ std::vector<ClassPair> pairsSplitOnce(const FaultTable& table, const FaultClasse
     std::vector<ClassPair> pairs;
     for (uint32_t v : vectors) {
         uint64_t key = signatureKey(v);
-        forMaskedRowFaults(tableRow(table, v), table, representatives, [&](uint32_t fault) {
+        forEachMarkedFault(selectionRow(patterns, v), representatives, [&](uint64_t fault) {
             uint32_t c = classes.classOf[fault];
             uint64_t without = hash[c] ^ key;
             uint32_t first = signatureValue(firstWithHash, without);  // 1 + its index, 0: none

@@ -7,6 +7,7 @@
 
 #include "patterns/pattern_set.h"
 #include "select/diagnostic/fault_classes.h"
+#include "select/faults/fault_marks.h"
 
 struct ClassPair {
     uint32_t first;   // the lower class
@@ -22,16 +23,16 @@ struct ClassPair {
 constexpr uint32_t AllPairsGroup = 16;
 
 // The pairs of the classes of `classes` that the vectors leave together
-// (`representatives`: representativePlane of the classes).
-std::vector<ClassPair> pairsLeftTogether(const FaultTable& table, const FaultClasses& classes,
-                                         const std::vector<uint64_t>& representatives,
+// (`representatives`: representativeMarks of the classes).
+std::vector<ClassPair> pairsLeftTogether(const PatternSet& patterns, const FaultClasses& classes,
+                                         const FaultMarks& representatives,
                                          const std::vector<uint32_t>& vectors);
 
 // The pairs of classes that exactly one of the vectors tells apart, found
 // by signature hashes (a collision adds a pair that is not one, which costs
 // the model nothing but room).
-std::vector<ClassPair> pairsSplitOnce(const FaultTable& table, const FaultClasses& classes,
-                                      const std::vector<uint64_t>& representatives,
+std::vector<ClassPair> pairsSplitOnce(const PatternSet& patterns, const FaultClasses& classes,
+                                      const FaultMarks& representatives,
                                       const std::vector<uint32_t>& vectors);
 
 // Sorted, each pair once.

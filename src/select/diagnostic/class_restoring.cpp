@@ -4,13 +4,12 @@
 
 #include "select/diagnostic/class_top_up.h"
 #include "select/diagnostic/fault_classes.h"
+#include "select/diagnostic/kept_demands.h"
 #include "select/diagnostic/redundant_picks.h"
-#include "select/diagnostic/row_faults.h"
 
-
-RestoredClasses restoreEveryClass(const FaultTable& table, const std::vector<uint32_t>& start,
-                                  const std::vector<uint32_t>& keep) {
-    size_t flags = table.rows.size();
+RestoredClasses restoreEveryClass(const PatternSet& patterns, const std::vector<uint32_t>& start,
+                                  const std::vector<uint32_t>& keep, uint32_t sizeLimit) {
+    size_t flags = patterns.faultTable.rows.size();
     for (uint32_t v : start) {
         flags = std::max<size_t>(flags, size_t{v} + 1);
     }
@@ -18,14 +17,22 @@ RestoredClasses restoreEveryClass(const FaultTable& table, const std::vector<uin
     for (uint32_t v : start) {
         chosen[v] = 1;
     }
-    FaultClasses classes = classesUnder(table, start, keptFaultPlane(table, keep));
-    std::vector<uint32_t> picks = topUpClasses(table, classes, chosen);
-    std::vector<uint32_t> order = start;
-    order.insert(order.end(), picks.begin(), picks.end());
-    dropRedundantPicks(table, classes, chosen, order, keep);
-
+    FaultClasses classes = classesUnder(patterns, start, keptFaults(patterns, keep));
+    std::vector<uint32_t> order = start;  // the chosen vectors: the start's, then the picks
+    std::vector<uint32_t> picks;
+    while (true) {
+        uint32_t room = sizeLimit - std::min(sizeLimit, static_cast<uint32_t>(order.size()));
+        std::vector<uint32_t> added = topUpClasses(patterns, classes, chosen, room);
+        order.insert(order.end(), added.begin(), added.end());
+        picks.insert(picks.end(), added.begin(), added.end());
+        uint32_t dropped = dropRedundantPicks(patterns, classes, chosen, order, keep);
+        std::erase_if(order, [&](uint32_t v) { return chosen[v] == 0; });
+        // Every class is back once the top-up stops within its room.
+        if (added.size() < room || dropped == 0) {
+            break;
+        }
+    }
     RestoredClasses restored;
-    restored.classes = classCount(classes);
     for (uint32_t v = 0; v < chosen.size(); ++v) {
         if (chosen[v]) {
             restored.vectors.push_back(v);
@@ -37,25 +44,4 @@ RestoredClasses restoreEveryClass(const FaultTable& table, const std::vector<uin
         }
     }
     return restored;
-}
-
-std::vector<uint32_t> keptDetections(const FaultTable& table, const std::vector<uint32_t>& vectors,
-                                     uint32_t detections) {
-    std::vector<uint32_t> keep(faultSlots(table), 0);
-    for (uint32_t v : vectors) {
-        forRowFaults(tableRow(table, v), table, [&](uint32_t fault) {
-            keep[fault] += keep[fault] < detections ? 1 : 0;
-        });
-    }
-    return keep;
-}
-
-std::vector<uint64_t> keptFaultPlane(const FaultTable& table, const std::vector<uint32_t>& keep) {
-    std::vector<uint64_t> plane(2 * size_t{table.maxWords}, 0);
-    for (uint32_t fault = 0; fault < keep.size(); ++fault) {
-        if (keep[fault] > 0) {
-            markFault(plane, fault);
-        }
-    }
-    return plane;
 }

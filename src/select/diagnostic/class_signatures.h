@@ -7,14 +7,14 @@
 
 #include "patterns/pattern_set.h"
 #include "select/diagnostic/fault_classes.h"
+#include "select/faults/fault_marks.h"
 
-// A plane (as FaultClasses::shared) marking the first fault of every class.
-std::vector<uint64_t> representativePlane(const FaultClasses& classes);
+// The first fault of every class.
+FaultMarks representativeMarks(const PatternSet& patterns, const FaultClasses& classes);
 
 // Per class: how many of the vectors detect it.
-std::vector<uint32_t> classDetections(const FaultTable& table, const FaultClasses& classes,
-                                      const std::vector<uint64_t>& representatives,
-                                      const std::vector<uint32_t>& vectors);
+std::vector<uint32_t> classDetections(const PatternSet& patterns, const FaultClasses& classes,
+                                      const FaultMarks& representatives, const std::vector<uint32_t>& vectors);
 
 // The vectors that detect each class whose representative `wanted` marks;
 // the other classes' lists are empty.
@@ -30,5 +30,4 @@ inline const uint32_t* signatureEnd(const ClassSignatures& signatures, uint32_t 
     return signatures.vectors.data() + signatures.start[c + 1];
 }
 
-ClassSignatures signaturesOfClasses(const FaultTable& table, const FaultClasses& classes,
-                                    const std::vector<uint64_t>& wanted);
+ClassSignatures signaturesOfClasses(const PatternSet& patterns, const FaultClasses& classes, const FaultMarks& wanted);

@@ -10,7 +10,9 @@
 
 // Adds, one at a time, the vector outside `chosen` (one flag per vector)
 // that splits the most pairs of faults of one class (pairsSplitBy; ties to
-// the lowest index) until none splits any: then the classes are those
-// under every vector. `classes` are those under the chosen vectors and
-// follow the picks; the picks are flagged in `chosen` and returned in order.
-std::vector<uint32_t> topUpClasses(const FaultTable& table, FaultClasses& classes, std::vector<uint8_t>& chosen);
+// the lowest index) until none splits any, when the classes are those under
+// every vector, or `room` vectors were added. `classes` are those under the
+// chosen vectors and follow the picks; the picks are flagged in `chosen`
+// and returned in order.
+std::vector<uint32_t> topUpClasses(const PatternSet& patterns, FaultClasses& classes, std::vector<uint8_t>& chosen,
+                                   uint32_t room);

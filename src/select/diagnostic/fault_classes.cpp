@@ -1,17 +1,17 @@
 #include "select/diagnostic/fault_classes.h"
 
-#include <bit>
 #include <utility>
 
-#include "select/diagnostic/row_faults.h"
+#include "select/faults/fault_rows.h"
 
 namespace {
 
 // Counts the row's faults of shared classes per class into `hits`, listing
 // the classes met; calls visit(fault, class) for each before it counts.
 template <typename Visit>
-void tallyRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table, Visit visit) {
-    forMaskedRowFaults(row, table, classes.shared, [&](uint32_t fault) {
+void tallyRow(FaultClasses& classes, const FaultTableRow& row, Visit visit) {
+    forEachMarkedFault(row, classes.shared, [&](uint64_t number) {
+        auto fault = static_cast<uint32_t>(number);
         uint32_t c = classes.classOf[fault];
         if (classes.hits[c] == 0) {
             classes.touched.push_back(c);
@@ -23,31 +23,25 @@ void tallyRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable&
 
 }  // namespace
 
-std::vector<uint64_t> detectedFaultPlane(const FaultTable& table) {
-    std::vector<uint64_t> detected(2 * size_t{table.maxWords}, 0);
-    for (const FaultTableRow& row : table.rows) {
-        for (uint32_t plane = 0; plane < 2; ++plane) {
-            for (uint32_t w = 0; w < row.words; ++w) {
-                detected[plane * size_t{table.maxWords} + w] |= row.bits[plane * size_t{row.words} + w];
-            }
-        }
+FaultMarks detectedFaults(const PatternSet& patterns) {
+    FaultMarks detected = noFaultMarks(patterns);
+    for (const FaultTableRow& row : patterns.faultTable.rows) {
+        markRowFaults(detected, row);
     }
     return detected;
 }
 
-FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults) {
+FaultClasses oneClassOf(const PatternSet& patterns, FaultMarks faults) {
     FaultClasses classes;
     classes.shared = std::move(faults);
-    classes.classOf.assign(faultSlots(table), NoClass);
-    classes.position.assign(faultSlots(table), 0);
-    for (size_t w = 0; w < classes.shared.size(); ++w) {
-        for (uint64_t word = classes.shared[w]; word != 0; word &= word - 1) {
-            auto fault = static_cast<uint32_t>(64 * w + static_cast<size_t>(std::countr_zero(word)));
-            classes.classOf[fault] = 0;
-            classes.position[fault] = static_cast<uint32_t>(classes.members.size());
-            classes.members.push_back(fault);
-        }
-    }
+    classes.classOf.assign(faultNumberLimit(patterns), NoClass);
+    classes.position.assign(faultNumberLimit(patterns), 0);
+    forEachFaultOf(classes.shared, [&](uint64_t number) {
+        auto fault = static_cast<uint32_t>(number);
+        classes.classOf[fault] = 0;
+        classes.position[fault] = static_cast<uint32_t>(classes.members.size());
+        classes.members.push_back(fault);
+    });
     if (!classes.members.empty()) {
         classes.classStart.push_back(0);
         classes.classSize.push_back(static_cast<uint32_t>(classes.members.size()));
@@ -59,9 +53,9 @@ FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults) {
     return classes;
 }
 
-void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table) {
+void refineByRow(FaultClasses& classes, const FaultTableRow& row) {
     // The row's faults of each class to the front of its range, in turn.
-    tallyRow(classes, row, table, [&](uint32_t fault, uint32_t c) {
+    tallyRow(classes, row, [&](uint32_t fault, uint32_t c) {
         uint32_t to = classes.classStart[c] + classes.hits[c];
         uint32_t from = classes.position[fault];
         uint32_t other = classes.members[to];
@@ -96,8 +90,8 @@ void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTab
     classes.touched.clear();
 }
 
-uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table) {
-    tallyRow(classes, row, table, [](uint32_t, uint32_t) {});
+uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row) {
+    tallyRow(classes, row, [](uint32_t, uint32_t) {});
     uint64_t pairs = 0;
     for (uint32_t c : classes.touched) {
         pairs += uint64_t{classes.hits[c]} * (classes.classSize[c] - classes.hits[c]);
@@ -107,11 +101,10 @@ uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const Fau
     return pairs;
 }
 
-FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors,
-                          std::vector<uint64_t> faults) {
-    FaultClasses classes = oneClassOf(table, std::move(faults));
+FaultClasses classesUnder(const PatternSet& patterns, const std::vector<uint32_t>& vectors, FaultMarks faults) {
+    FaultClasses classes = oneClassOf(patterns, std::move(faults));
     for (uint32_t v : vectors) {
-        refineByRow(classes, tableRow(table, v), table);
+        refineByRow(classes, selectionRow(patterns, v));
     }
     return classes;
 }

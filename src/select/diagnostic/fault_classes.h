@@ -1,12 +1,13 @@
-// The classes of the faults the table detects under a set of vectors: two
-// faults share a class when every vector of the set detects both or neither.
-// Kept by partition refinement, one row at a time, never as pairs.
+// The classes of a set of faults under a set of vectors: two faults share a
+// class when every vector of the set detects both or neither. Kept by
+// partition refinement, one row at a time, never as pairs.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "patterns/pattern_set.h"
+#include "select/faults/fault_marks.h"
 
 constexpr uint32_t NoClass = UINT32_MAX;
 
@@ -15,12 +16,12 @@ constexpr uint32_t NoClass = UINT32_MAX;
 // the new class. Only faults of classes of two or more can be told apart
 // any further: `shared` marks them, and the row visits look at them alone.
 struct FaultClasses {
-    std::vector<uint32_t> classOf;   // per fault (row_faults.h numbering); NoClass for faults no row detects
-    std::vector<uint32_t> position;  // per detected fault: its index in `members`
-    std::vector<uint32_t> members;   // the detected faults, class by class
+    std::vector<uint32_t> classOf;     // per fault number; NoClass for faults outside the set
+    std::vector<uint32_t> position;    // per fault of the set: its index in `members`
+    std::vector<uint32_t> members;     // the faults of the set, class by class
     std::vector<uint32_t> classStart;  // per class: its first index in `members`
     std::vector<uint32_t> classSize;   // per class: its faults, at least 1
-    std::vector<uint64_t> shared;      // a bit per fault, as the row planes: its class has two or more
+    FaultMarks shared;                 // the faults whose class has two or more
     // Scratch of the row visits, per class: the row's faults of it; and the
     // classes met.
     std::vector<uint32_t> hits;
@@ -35,21 +36,20 @@ inline uint32_t representativeOf(const FaultClasses& classes, uint32_t c) {
     return classes.members[classes.classStart[c]];
 }
 
-// The faults some row of the table detects, as a plane like `shared`.
-std::vector<uint64_t> detectedFaultPlane(const FaultTable& table);
+// The faults some row of the table detects.
+FaultMarks detectedFaults(const PatternSet& patterns);
 
-// The faults of the plane in class 0 (no class when the plane is empty):
-// their classes under no vector at all.
-FaultClasses oneClassOf(const FaultTable& table, std::vector<uint64_t> faults);
+// The faults of the set in class 0 (no class when the set is empty): their
+// classes under no vector at all.
+FaultClasses oneClassOf(const PatternSet& patterns, FaultMarks faults);
 
 // Splits every class the row detects in part: the faults it detects form a
 // new class, numbered after the others.
-void refineByRow(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table);
+void refineByRow(FaultClasses& classes, const FaultTableRow& row);
 
 // The pairs of faults of one class that the row tells apart: the sum over
 // the classes C of |C and row| * |C - row|.
-uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row, const FaultTable& table);
+uint64_t pairsSplitBy(FaultClasses& classes, const FaultTableRow& row);
 
-// The classes of the faults of the plane under the vectors.
-FaultClasses classesUnder(const FaultTable& table, const std::vector<uint32_t>& vectors,
-                          std::vector<uint64_t> faults);
+// The classes of the faults of the set under the vectors.
+FaultClasses classesUnder(const PatternSet& patterns, const std::vector<uint32_t>& vectors, FaultMarks faults);

@@ -1,6 +1,6 @@
 #include "select/diagnostic/redundant_picks.h"
 
-#include "select/diagnostic/row_faults.h"
+#include "select/faults/fault_marks.h"
 #include "select/diagnostic/signature_key.h"
 #include "select/diagnostic/signature_map.h"
 
@@ -12,39 +12,43 @@ namespace {
 // count as told apart no more: a collision (odds 2^-64 a pair) can only
 // keep a vector that could go.
 struct ChosenSignatures {
+    const FaultClasses& kept;
     std::vector<uint64_t> hash;      // per fault
     std::vector<uint32_t> count;     // per fault: chosen vectors that detect it
-    std::vector<uint64_t> critical;  // a plane: the faults whose count is down to what they keep
-    SignatureMap faultsWithHash;     // over the detected faults
+    FaultMarks critical;             // the faults whose count is down to what they keep
+    SignatureMap faultsWithHash;     // over the faults of the classes
 };
 
-void markCritical(ChosenSignatures& signatures, uint32_t fault, const std::vector<uint32_t>& keep) {
+bool inClasses(const ChosenSignatures& signatures, uint64_t fault) {
+    return signatures.kept.classOf[fault] != NoClass;
+}
+
+void markCritical(ChosenSignatures& signatures, uint64_t fault, const std::vector<uint32_t>& keep) {
     if (signatures.count[fault] <= keep[fault]) {
         markFault(signatures.critical, fault);
     }
 }
 
-ChosenSignatures signaturesOf(const FaultTable& table, const FaultClasses& detected,
+ChosenSignatures signaturesOf(const PatternSet& patterns, const FaultClasses& kept,
                               const std::vector<uint8_t>& chosen, const std::vector<uint32_t>& keep) {
-    ChosenSignatures signatures{std::vector<uint64_t>(detected.classOf.size(), 0),
-                                std::vector<uint32_t>(detected.classOf.size(), 0),
-                                std::vector<uint64_t>(2 * size_t{table.maxWords}, 0), {}};
+    ChosenSignatures signatures{kept, std::vector<uint64_t>(kept.classOf.size(), 0),
+                                std::vector<uint32_t>(kept.classOf.size(), 0), noFaultMarks(patterns), {}};
     for (uint32_t v = 0; v < chosen.size(); ++v) {
         if (chosen[v]) {
             uint64_t key = signatureKey(v);
-            forRowFaults(tableRow(table, v), table, [&](uint32_t fault) {
+            forEachFault(selectionRow(patterns, v), [&](uint64_t fault) {
                 signatures.hash[fault] ^= key;
                 ++signatures.count[fault];
             });
         }
     }
     size_t faults = 0;
-    for (uint32_t c : detected.classOf) {
+    for (uint32_t c : kept.classOf) {
         faults += c != NoClass ? 1 : 0;
     }
     signatures.faultsWithHash = emptySignatureMap(faults);
-    for (uint32_t fault = 0; fault < detected.classOf.size(); ++fault) {
-        if (detected.classOf[fault] != NoClass) {
+    for (uint32_t fault = 0; fault < kept.classOf.size(); ++fault) {
+        if (kept.classOf[fault] != NoClass) {
             addToSignature(signatures.faultsWithHash, signatures.hash[fault], 1);
             markCritical(signatures, fault, keep);
         }
@@ -52,28 +56,21 @@ ChosenSignatures signaturesOf(const FaultTable& table, const FaultClasses& detec
     return signatures;
 }
 
-bool detectsCritical(const ChosenSignatures& signatures, const FaultTableRow& row, const FaultTable& table) {
-    uint64_t any = 0;
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        for (uint32_t w = 0; w < row.words; ++w) {
-            any |= row.bits[plane * size_t{row.words} + w] & signatures.critical[plane * size_t{table.maxWords} + w];
-        }
-    }
-    return any != 0;
-}
-
-bool needed(const ChosenSignatures& signatures, const FaultTableRow& row, const FaultTable& table, uint64_t key) {
-    return detectsCritical(signatures, row, table) || anyRowFault(row, table, [&](uint32_t fault) {
-               return signatureValue(signatures.faultsWithHash, signatures.hash[fault] ^ key) != 0;
+bool needed(const ChosenSignatures& signatures, const FaultTableRow& row, uint64_t key) {
+    return rowMeetsMarks(row, signatures.critical) || anyFault(row, [&](uint64_t fault) {
+               return inClasses(signatures, fault) &&
+                      signatureValue(signatures.faultsWithHash, signatures.hash[fault] ^ key) != 0;
            });
 }
 
-void removeVector(ChosenSignatures& signatures, const FaultTableRow& row, const FaultTable& table, uint64_t key,
+void removeVector(ChosenSignatures& signatures, const FaultTableRow& row, uint64_t key,
                   const std::vector<uint32_t>& keep) {
-    forRowFaults(row, table, [&](uint32_t fault) {
-        removeFromSignature(signatures.faultsWithHash, signatures.hash[fault]);
+    forEachFault(row, [&](uint64_t fault) {
+        if (inClasses(signatures, fault)) {
+            removeFromSignature(signatures.faultsWithHash, signatures.hash[fault]);
+            addToSignature(signatures.faultsWithHash, signatures.hash[fault] ^ key, 1);
+        }
         signatures.hash[fault] ^= key;
-        addToSignature(signatures.faultsWithHash, signatures.hash[fault], 1);
         --signatures.count[fault];
         markCritical(signatures, fault, keep);
     });
@@ -81,15 +78,15 @@ void removeVector(ChosenSignatures& signatures, const FaultTableRow& row, const 
 
 }  // namespace
 
-uint32_t dropRedundantPicks(const FaultTable& table, const FaultClasses& detected, std::vector<uint8_t>& chosen,
+uint32_t dropRedundantPicks(const PatternSet& patterns, const FaultClasses& kept, std::vector<uint8_t>& chosen,
                             const std::vector<uint32_t>& order, const std::vector<uint32_t>& keep) {
-    ChosenSignatures signatures = signaturesOf(table, detected, chosen, keep);
+    ChosenSignatures signatures = signaturesOf(patterns, kept, chosen, keep);
     uint32_t dropped = 0;
     for (uint32_t v : order) {
         uint64_t key = signatureKey(v);
-        FaultTableRow row = tableRow(table, v);
-        if (!needed(signatures, row, table, key)) {
-            removeVector(signatures, row, table, key, keep);
+        FaultTableRow row = selectionRow(patterns, v);
+        if (!needed(signatures, row, key)) {
+            removeVector(signatures, row, key, keep);
             chosen[v] = 0;
             ++dropped;
         }

@@ -10,9 +10,9 @@
 
 // Tries the vectors of `order` (all flagged in `chosen`) one at a time and
 // drops each whose removal leaves every fault detected at least keep[fault]
-// times (row_faults.h numbering) and merges no two classes of the chosen
-// set's detected faults (`detected`: classOf is NoClass for the others).
-// Returns how many were dropped. What stays is needed: dropping a vector
-// only makes the others more needed, so one pass leaves none to drop.
-uint32_t dropRedundantPicks(const FaultTable& table, const FaultClasses& detected, std::vector<uint8_t>& chosen,
+// times and merges no two classes of `kept` (the classes under the chosen
+// set of the faults they hold). Returns how many were dropped. What stays
+// is needed: dropping a vector only makes the others more needed, so one
+// pass leaves none to drop.
+uint32_t dropRedundantPicks(const PatternSet& patterns, const FaultClasses& kept, std::vector<uint8_t>& chosen,
                             const std::vector<uint32_t>& order, const std::vector<uint32_t>& keep);

@@ -1,23 +1,27 @@
 #include "select/diagnostic/shortfall_cover.h"
 
-#include "select/diagnostic/lazy_greedy.h"
-#include "select/diagnostic/row_faults.h"
-#include "select/bit_kernels.h"
+#include "select/faults/fault_marks.h"
+#include "select/kernels/bit_kernels.h"
+#include "select/phases/gain_queue.h"
 
-std::vector<uint32_t> coverShortfalls(const FaultTable& table, std::vector<uint8_t>& chosen,
+std::vector<uint32_t> coverShortfalls(const PatternSet& patterns, std::vector<uint8_t>& chosen,
                                       const std::vector<uint32_t>& keep) {
+    const std::vector<FaultTableRow>& rows = patterns.faultTable.rows;
     std::vector<uint32_t> count(keep.size(), 0);
-    for (uint32_t v = 0; v < table.rows.size(); ++v) {
+    for (uint32_t v = 0; v < rows.size(); ++v) {
         if (chosen[v]) {
-            forRowFaults(table.rows[v], table, [&](uint32_t fault) { ++count[fault]; });
+            forEachFault(rows[v], [&](uint64_t fault) { ++count[fault]; });
         }
     }
-    // A plane of the faults that are not short, as the bit kernels count.
-    std::vector<uint64_t> met(2 * size_t{table.maxWords}, ~uint64_t{0});
+    // The faults that are not short, as the bit kernels count.
+    FaultMarks met = noFaultMarks(patterns);
+    for (std::vector<uint64_t>& plane : met.plane) {
+        plane.assign(plane.size(), ~uint64_t{0});
+    }
     bool anyShort = false;
-    for (size_t fault = 0; fault < keep.size(); ++fault) {
+    for (uint32_t fault = 0; fault < keep.size(); ++fault) {
         if (count[fault] < keep[fault]) {
-            unmarkFault(met, static_cast<uint32_t>(fault));
+            unmarkFault(met, fault);
             anyShort = true;
         }
     }
@@ -25,22 +29,23 @@ std::vector<uint32_t> coverShortfalls(const FaultTable& table, std::vector<uint8
     if (!anyShort) {
         return picks;
     }
-    std::vector<uint32_t> candidates;
-    for (uint32_t v = 0; v < table.rows.size(); ++v) {
+    auto gain = [&](uint32_t v) {
+        const FaultTableRow& row = rows[v];
+        return countNewBits(faultPlane(row, 0), met.plane[0].data(), row.words) +
+               countNewBits(faultPlane(row, 1), met.plane[1].data(), row.words);
+    };
+    std::vector<CandidateGain> candidates;
+    for (uint32_t v = 0; v < rows.size(); ++v) {
         if (!chosen[v]) {
-            candidates.push_back(v);
+            candidates.push_back({v, gain(v)});
         }
     }
-    auto gain = [&](uint32_t v) {
-        const FaultTableRow& row = table.rows[v];
-        return uint64_t{countNewBits(row.bits, met.data(), row.words)} +
-               countNewBits(row.bits + row.words, met.data() + table.maxWords, row.words);
-    };
-    LazyGainQueue queue = gainQueue(candidates, gain);
-    for (LazyGain best = takeBestGain(queue, gain); best.gain > 0; best = takeBestGain(queue, gain)) {
-        chosen[best.vector] = 1;
-        picks.push_back(best.vector);
-        forRowFaults(table.rows[best.vector], table, [&](uint32_t fault) {
+    GainQueue queue = makeGainQueue(candidates, rows.size());
+    uint32_t pick = 0;
+    while (popBestCandidate(queue, makeGainSource(gain, 2 * size_t{patterns.faultTable.maxWords}), pick)) {
+        chosen[pick] = 1;
+        picks.push_back(pick);
+        forEachFault(rows[pick], [&](uint64_t fault) {
             if (++count[fault] >= keep[fault]) {
                 markFault(met, fault);
             }
