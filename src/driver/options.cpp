@@ -67,7 +67,7 @@ struct LaterOption {
     bool takesValue;
 };
 constexpr LaterOption LaterOptions[] = {
-    {"-minimize", false}, {"-report", true}, {"-n_detect", true}, {"-max_vectors", true}};
+    {"-minimize", false}, {"-report", true}, {"-n_detect", true}, {"-max_vectors", true}, {"-diagnostic", false}};
 
 int countedArguments(int argc, const char* const* argv) {
     int counted = argc;
@@ -135,6 +135,8 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.selection.detectionsGiven = true;
         } else if (std::strcmp(argument, "-max_vectors") == 0) {
             options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
+        } else if (std::strcmp(argument, "-diagnostic") == 0) {
+            options.selection.diagnostic = true;
         }
     }
     options.designName = argv[argc - 1];

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "base/fatal_error.h"
@@ -12,6 +13,7 @@
 #include "output/csv_field.h"
 #include "output/replacement_file.h"
 #include "output/report_tallies.h"
+#include "select/diagnostic/class_numbers.h"
 #include "select/faults/fault_rows.h"
 
 namespace {
@@ -64,12 +66,29 @@ const char* faultStatus(const FaultTallies& tallies, size_t fault, const RunRepo
     return tallies.detectable[fault] == 0 ? "unmarked" : "left_open";
 }
 
-std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, const RunReport& report) {
+// "-diagnostic": the fault's class under the chosen vectors and its size;
+// both empty for a fault no input vector detects.
+std::string classFields(const FaultClassNumbers& classes, size_t fault) {
+    if (classes.number[fault] == NoClass) {
+        return ",,";
+    }
+    std::string fields(1, ',');
+    fields += std::to_string(classes.number[fault]);
+    fields += ',';
+    fields += std::to_string(classes.size[fault]);
+    return fields;
+}
+
+std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, const RunReport& report,
+                      const FaultClassNumbers* classes) {
     const uint32_t detections = report.detections;
     std::string csv = "node,node_name,variable,fault,class,input_detections,chosen_detections,"
                       "first_chosen_vector,status";
     if (detections > 0) {
         csv += ",demand,demand_met";
+    }
+    if (classes) {
+        csv += ",diagnostic_class,class_size";
     }
     csv += CsvLineEnd;
     for (uint32_t node = 0; node < model.nodeCount; ++node) {
@@ -88,6 +107,9 @@ std::string faultsCsv(const FaultTallies& tallies, const SsbddModel& model, cons
                 csv += ',';
                 csv += std::to_string(demand);
                 csv += tallies.chosenDetections[fault] >= demand ? ",yes" : ",no";
+            }
+            if (classes) {
+                csv += classFields(*classes, fault);
             }
             csv += CsvLineEnd;
         }
@@ -114,8 +136,9 @@ VectorCounts countsOf(const PatternSet& patterns, const FaultTallies& tallies, u
     return counts;
 }
 
+// `classesAfter`: with "-diagnostic", the classes after each vector of the apply order.
 std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, const FaultTallies& tallies,
-                       const ApplyOrder& order, uint32_t nodeCount) {
+                       const ApplyOrder& order, uint32_t nodeCount, const std::vector<uint32_t>* classesAfter) {
     std::vector<std::pair<uint32_t, uint32_t>> byVector;  // (vector, its place in the apply order)
     for (uint32_t place = 0; place < order.vectors.size(); ++place) {
         byVector.push_back({order.vectors[place], place});
@@ -123,6 +146,9 @@ std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, cons
     std::sort(byVector.begin(), byVector.end());
     std::string csv = "position,input_vector,detected_faults,unique_faults,phase,apply_order,covered_after,"
                       "coverage_after_percent";
+    if (classesAfter) {
+        csv += ",classes_after";
+    }
     csv += CsvLineEnd;
     for (size_t position = 0; position < report.chosen.size(); ++position) {
         uint32_t vector = report.chosen[position];
@@ -133,6 +159,10 @@ std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, cons
                "," + std::to_string(counts.unique) + "," + choicePhaseName(report.phases[position]) + "," +
                std::to_string(place + 1) + "," + std::to_string(order.coveredAfter[place]) + "," +
                percentOf(order.coveredAfter[place], tallies.detectableCount);
+        if (classesAfter) {
+            csv += ',';
+            csv += std::to_string((*classesAfter)[place]);
+        }
         csv += CsvLineEnd;
     }
     return csv;
@@ -151,9 +181,18 @@ void writeRunReport(const std::string& prefix, const RunReport& report, const Pa
                     const SsbddModel& model) {
     try {
         FaultTallies tallies = tallyFaults(patterns, model.nodeCount, report.chosen);
-        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report));
+        std::optional<FaultClassNumbers> classes;
+        if (report.diagnostic) {
+            classes = numberFaultClasses(patterns, report.chosen, model.nodeCount);
+        }
+        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report, classes ? &*classes : nullptr));
         ApplyOrder order = greedyApplyOrder(patterns, report.chosen);
-        writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount));
+        std::optional<std::vector<uint32_t>> classesAfter;
+        if (report.diagnostic) {
+            classesAfter = classesAfterEach(patterns, order.vectors);
+        }
+        writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount,
+                                                       classesAfter ? &*classesAfter : nullptr));
 
         CoveragePlot plot;
         plot.title = report.designName;

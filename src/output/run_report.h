@@ -22,6 +22,9 @@ struct RunReport {
     // What may have left faults that the input detects undetected.
     bool faultCoverActive = false;  // "-fault_cover"
     bool budgetBinds = false;       // "-max_vectors", with a budget below what the selection needs
+    // "-diagnostic": the faults file gives each fault's class under the
+    // chosen vectors, the vectors file the classes after each vector applied.
+    bool diagnostic = false;
 };
 
 // Writes PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg in
