@@ -1,13 +1,9 @@
-// Times what "-diagnostic" adds to a run on one design, through the library
-// calls: the default selection, the set that keeps every fault class made
-// from it, and the covering search for a smaller one. Each benchmark
-// reports the vectors it chose and, for the search, its lower bound; the
-// classes of the detected faults under every vector come with the second.
+// Times what "-diagnostic" adds to the selection on one design, through the
+// selection's face: the default selection, "-diagnostic" and
+// "-diagnostic -minimize". Each benchmark reports the vectors it chose, the
+// classes kept and of the input, and for the search its lower bound.
 //
-//   diagnostic_bench --design DIR/NAME [--repetitions N] [--work N] [benchmark flags]
-//
-// --work sets the search's work limit (default: the run's own,
-// classSearchWork).
+//   diagnostic_bench --design DIR/NAME [--repetitions N] [benchmark flags]
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -22,54 +18,38 @@
 #include "base/fatal_error.h"
 #include "model/ssbdd_model.h"
 #include "patterns/pattern_set.h"
-#include "select/diagnostic/class_keeping.h"
-#include "select/selection_options.h"
-#include "select/selection_state.h"
+#include "select/selection.h"
 
 namespace {
 
 std::string designName;
-uint64_t workLimit = 0;
 SsbddModel model;
 std::optional<PatternSet> patterns;
-std::vector<uint32_t> defaultVectors;
 
 const PatternSet& readOnce() {
     if (!patterns) {
         patterns = readPatternSet(designName + ".tst", model);
-        defaultVectors = chosenVectors(runSelection(SelectionOptions{}, *patterns));
     }
     return *patterns;
 }
 
-void defaultSelection(benchmark::State& state) {
+void selecting(benchmark::State& state, bool diagnostic, bool minimize) {
     const PatternSet& read = readOnce();
+    SelectionOptions options;
+    options.diagnostic = diagnostic;
+    options.minimize = minimize;
+    SelectionResult result;
     for (auto _ : state) {
-        SelectionState chosen = runSelection(SelectionOptions{}, read);
-        benchmark::DoNotOptimize(chosen.chosenCount);
+        result = runSelection(options, read);
     }
-    state.counters["chosen"] = static_cast<double>(defaultVectors.size());
-}
-
-void keepingClasses(benchmark::State& state) {
-    const PatternSet& read = readOnce();
-    ClassKeeping kept;
-    for (auto _ : state) {
-        kept = keepEveryClass(read.faultTable, defaultVectors);
+    state.counters["chosen"] = static_cast<double>(result.chosen.size());
+    if (result.classes) {
+        state.counters["classes"] = result.classes->distinguished;
+        state.counters["input_classes"] = result.classes->total;
     }
-    state.counters["chosen"] = static_cast<double>(kept.vectors.size());
-    state.counters["classes"] = kept.inputClasses;
-}
-
-void searchingClasses(benchmark::State& state) {
-    const PatternSet& read = readOnce();
-    uint64_t limit = workLimit > 0 ? workLimit : classSearchWork(read.faultTable);
-    ClassKeeping kept;
-    for (auto _ : state) {
-        kept = keepEveryClassMinimized(read.faultTable, defaultVectors, 1, limit);
+    if (result.bound) {
+        state.counters["bound"] = static_cast<double>(result.bound->value);
     }
-    state.counters["chosen"] = static_cast<double>(kept.vectors.size());
-    state.counters["bound"] = kept.lowerBound;
 }
 
 void registerAll(int repetitions) {
@@ -83,9 +63,9 @@ void registerAll(int repetitions) {
             })
             ->ReportAggregatesOnly(true);
     };
-    configure(benchmark::RegisterBenchmark("default_selection", defaultSelection));
-    configure(benchmark::RegisterBenchmark("keep_every_class", keepingClasses));
-    configure(benchmark::RegisterBenchmark("keep_every_class_search", searchingClasses));
+    configure(benchmark::RegisterBenchmark("default_selection", selecting, false, false));
+    configure(benchmark::RegisterBenchmark("diagnostic", selecting, true, false));
+    configure(benchmark::RegisterBenchmark("diagnostic_minimize", selecting, true, true));
 }
 
 int run(int argc, char** argv) {
@@ -96,14 +76,12 @@ int run(int argc, char** argv) {
             designName = argv[++i];
         } else if (std::strcmp(argv[i], "--repetitions") == 0 && i + 1 < argc) {
             repetitions = std::max(1, std::atoi(argv[++i]));
-        } else if (std::strcmp(argv[i], "--work") == 0 && i + 1 < argc) {
-            workLimit = std::strtoull(argv[++i], nullptr, 10);
         } else {
             rest.push_back(argv[i]);
         }
     }
     if (designName.empty()) {
-        std::fputs("usage: diagnostic_bench --design DIR/NAME [--repetitions N] [--work N] [benchmark flags]\n",
+        std::fputs("usage: diagnostic_bench --design DIR/NAME [--repetitions N] [benchmark flags]\n",
                    stderr);
         return 2;
     }

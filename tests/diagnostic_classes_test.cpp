@@ -1,8 +1,9 @@
 // "-diagnostic" on fault tables built in memory, checked by brute force: the
 // classes of the faults (two faults share one when every vector of a set
 // detects both or neither), the set that keeps every class of the faults
-// its start covers, and the search for a smaller one with its lower bound
-// against the fewest found by trying every subset.
+// its start covers, the search for a smaller one with its lower bound
+// against the fewest found by trying every subset, and the option with the
+// others through the selection's face.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,11 +14,15 @@
 #include <vector>
 
 #include "patterns/pattern_set.h"
+#include "select/diagnostic/class_cover_search.h"
 #include "select/diagnostic/class_keeping.h"
 #include "select/diagnostic/class_numbers.h"
+#include "select/diagnostic/class_restoring.h"
 #include "select/diagnostic/fault_classes.h"
+#include "select/diagnostic/kept_demands.h"
 #include "select/diagnostic/signature_map.h"
-#include "select/selection_state.h"
+#include "select/faults/fault_demands.h"
+#include "select/selection.h"
 #include "selection_support.h"
 
 namespace {
@@ -141,7 +146,7 @@ SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
     c.rows = randomRows(random, vectors, c.nodes);
     c.patterns = patternSetOf(c.rows, summaryOfRows(c.rows, c.nodes));
     c.detectors = detectorsOf(c.rows, c.nodes);
-    c.start = index % 2 == 0 ? maskOf(chosenVectors(runSelection(SelectionOptions{}, c.patterns)))
+    c.start = index % 2 == 0 ? maskOf(runSelection(SelectionOptions{}, c.patterns).chosen)
                              : below(random, uint32_t{1} << vectors);
     c.detections = 1 + static_cast<uint32_t>(index % 3);
     c.kept = keptByBruteForce(c.detectors, c.start, c.detections);
@@ -150,19 +155,27 @@ SmallCase smallCase(Random& random, int index, uint32_t maxVectors) {
     return c;
 }
 
+// What the start keeps, as the library computes it.
+std::vector<uint32_t> keptDemandsOf(const SmallCase& c) {
+    FaultDemands demands = countDemands(c.patterns, c.detections);
+    return keptDemands(c.patterns, vectorsOf(c.start), c.detections > 1 ? &demands : nullptr);
+}
+
 // Classes, their numbers in the order of their lowest fault and their
-// sizes, and the counts after each vector of an order.
+// sizes, the counts after each vector of an order, and the console's count.
 TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
     Random random(41);
     for (int index = 0; index < 300; ++index) {
         SmallCase c = smallCase(random, index, 16);
-        const FaultTable& table = c.patterns.faultTable;
         uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
         for (uint32_t mask : {0u, c.start, all, below(random, all + 1)}) {
             std::string what = c.what + " mask " + std::to_string(mask);
-            FaultClasses classes = classesUnder(table, vectorsOf(mask), detectedFaultPlane(table));
+            FaultClasses classes = classesUnder(c.patterns, vectorsOf(mask), detectedFaults(c.patterns));
             EXPECT_EQ(classCount(classes), classesByBruteForce(c.detectors, mask)) << what;
-            FaultClassNumbers numbers = numberFaultClasses(table, vectorsOf(mask), c.nodes);
+            ClassCounts counts = countClasses(c.patterns, vectorsOf(mask));
+            EXPECT_EQ(counts.chosen, classesByBruteForce(c.detectors, mask)) << what;
+            EXPECT_EQ(counts.input, classesByBruteForce(c.detectors, all)) << what;
+            FaultClassNumbers numbers = numberFaultClasses(c.patterns, vectorsOf(mask), c.nodes);
             std::map<uint32_t, uint32_t> numberOf;  // signature under the mask: its class number
             for (size_t fault = 0; fault < c.detectors.size(); ++fault) {
                 if (c.detectors[fault] == 0) {
@@ -180,7 +193,7 @@ TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
         }
         std::vector<uint32_t> order = vectorsOf(all);
         std::shuffle(order.begin(), order.end(), random);
-        std::vector<uint32_t> after = classesAfterEach(table, order);
+        std::vector<uint32_t> after = classesAfterEach(c.patterns, order);
         for (size_t place = 0; place < order.size(); ++place) {
             std::vector<uint32_t> prefix(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(place) + 1);
             EXPECT_EQ(after[place], classesByBruteForce(c.detectors, maskOf(prefix))) << c.what;
@@ -188,21 +201,30 @@ TEST(DiagnosticSmallTables, ClassesMatchBruteForce) {
     }
 }
 
+// Without a limit every class comes back; within one the set stays within
+// it and keeps the classes it reached. Either way no vector can go.
 TEST(DiagnosticSmallTables, KeepsEveryClassAndNoVectorCanGo) {
     Random random(42);
     for (int index = 0; index < 400; ++index) {
         SmallCase c = smallCase(random, index, 16);
-        ClassKeeping result = keepEveryClass(c.patterns.faultTable, vectorsOf(c.start), c.detections);
-        uint32_t chosen = maskOf(result.vectors);
-        EXPECT_EQ(result.inputClasses, c.classes) << c.what;
-        EXPECT_EQ(result.keptClasses, c.classes) << c.what;
-        ASSERT_TRUE(keepsAll(c.detectors, chosen, c.kept, c.classes)) << c.what;
-        for (uint32_t v : result.vectors) {
-            EXPECT_FALSE(keepsAll(c.detectors, chosen & ~(uint32_t{1} << v), c.kept, c.classes))
-                << c.what << ": vector " << v << " could go";
-        }
-        for (uint32_t v : result.topUpPicks) {
-            EXPECT_TRUE((chosen >> v) & 1 && !((c.start >> v) & 1)) << c.what << ": pick " << v;
+        auto startSize = static_cast<uint32_t>(__builtin_popcount(c.start));
+        for (uint32_t limit : {NoSizeLimit, startSize + below(random, 3)}) {
+            std::string what = c.what + " limit " + std::to_string(limit);
+            RestoredClasses result = restoreEveryClass(c.patterns, vectorsOf(c.start), keptDemandsOf(c), limit);
+            uint32_t chosen = maskOf(result.vectors);
+            uint32_t reached = classesByBruteForce(c.detectors, chosen, &c.kept);
+            EXPECT_LE(result.vectors.size(), limit) << what;
+            if (result.vectors.size() < limit) {
+                EXPECT_EQ(reached, c.classes) << what;
+            }
+            ASSERT_TRUE(keepsAll(c.detectors, chosen, c.kept, reached)) << what;
+            for (uint32_t v : result.vectors) {
+                EXPECT_FALSE(keepsAll(c.detectors, chosen & ~(uint32_t{1} << v), c.kept, reached))
+                    << what << ": vector " << v << " could go";
+            }
+            for (uint32_t v : result.topUpPicks) {
+                EXPECT_TRUE((chosen >> v) & 1 && !((c.start >> v) & 1)) << what << ": pick " << v;
+            }
         }
     }
 }
@@ -212,18 +234,86 @@ TEST(DiagnosticSmallTables, SearchKeepsEveryClassAndItsBoundHolds) {
     for (int index = 0; index < 150; ++index) {
         SmallCase c = smallCase(random, index, 13);
         uint32_t fewest = fewestByBruteForce(c.detectors, static_cast<uint32_t>(c.rows.size()), c.kept, c.classes);
-        const FaultTable& table = c.patterns.faultTable;
-        size_t greedy = keepEveryClass(table, vectorsOf(c.start), c.detections).vectors.size();
-        for (uint64_t limit : {uint64_t{0}, uint64_t{300}, classSearchWork(table)}) {
+        std::vector<uint32_t> keep = keptDemandsOf(c);
+        std::vector<uint32_t> restored = restoreEveryClass(c.patterns, vectorsOf(c.start), keep).vectors;
+        for (uint64_t limit : {uint64_t{0}, uint64_t{300}, classSearchWork(c.patterns)}) {
             std::string what = c.what + " limit " + std::to_string(limit);
-            ClassKeeping result = keepEveryClassMinimized(table, vectorsOf(c.start), c.detections, limit);
+            WorkBudget budget{limit, 0};
+            ClassCover result = searchClassCover(c.patterns, restored, keep, budget);
             ASSERT_TRUE(keepsAll(c.detectors, maskOf(result.vectors), c.kept, c.classes)) << what;
-            EXPECT_LE(result.vectors.size(), greedy) << what;
+            EXPECT_LE(result.vectors.size(), restored.size()) << what;
             EXPECT_LE(result.lowerBound, fewest) << what;
             if (limit > 300) {
                 EXPECT_EQ(result.vectors.size(), fewest) << what;
             }
         }
+    }
+}
+
+// "-diagnostic" with each other option through runSelection, against the
+// run without it: what each combination keeps, its figures and phases.
+TEST(DiagnosticSmallTables, CombinesWithTheOtherOptions) {
+    Random random(45);
+    for (int index = 0; index < 200; ++index) {
+        SmallCase c = smallCase(random, index, 12);
+        uint32_t all = (uint32_t{1} << c.rows.size()) - 1;
+        SelectionOptions plain;
+        switch (index % 5) {
+            case 0: break;
+            case 1:
+                plain.faultCoverActive = true;
+                plain.faultCoverPercent = 20 + below(random, 70);
+                break;
+            case 2: plain.vectorBudget = 1 + below(random, 4); break;
+            case 3:
+                plain.detections = 2 + below(random, 2);
+                plain.detectionsGiven = true;
+                break;
+            case 4: plain.minimize = true; break;
+        }
+        SelectionOptions options = plain;
+        options.diagnostic = true;
+        std::string what = c.what + " option set " + std::to_string(index % 5);
+        SelectionResult without = runSelection(plain, c.patterns);
+        SelectionResult with = runSelection(options, c.patterns);
+        uint32_t before = maskOf(without.chosen);
+        uint32_t after = maskOf(with.chosen);
+        // The faults the run without covers keep their detections and classes.
+        std::vector<uint32_t> kept = keptByBruteForce(c.detectors, before, plain.detections);
+        uint32_t classes = classesByBruteForce(c.detectors, all, &kept);
+        uint32_t reached = classesByBruteForce(c.detectors, after, &kept);
+        ASSERT_TRUE(keepsAll(c.detectors, after, kept, reached)) << what;
+        EXPECT_GE(with.coveredCount, without.coveredCount) << what;
+        if (plain.vectorBudget != 0) {
+            EXPECT_LE(with.chosen.size(), plain.vectorBudget) << what;
+        } else {
+            EXPECT_EQ(reached, classes) << what;
+        }
+        ASSERT_TRUE(with.classes.has_value()) << what;
+        EXPECT_EQ(with.classes->distinguished, classesByBruteForce(c.detectors, after)) << what;
+        EXPECT_EQ(with.classes->total, classesByBruteForce(c.detectors, all)) << what;
+        EXPECT_EQ(with.cycleCount, without.cycleCount) << what;
+        EXPECT_EQ(with.detections.has_value(), plain.detectionsGiven) << what;
+        EXPECT_EQ(with.bound.has_value(), plain.minimize) << what;
+        if (plain.minimize) {
+            EXPECT_LE(with.bound->value, fewestByBruteForce(c.detectors, static_cast<uint32_t>(c.rows.size()),
+                                                            kept, classes))
+                << what;
+        }
+        for (size_t i = 0; i < with.chosen.size(); ++i) {
+            bool wasChosen = (before >> with.chosen[i]) & 1;
+            if (with.phases[i] == ChoicePhase::Diagnostic) {
+                EXPECT_FALSE(wasChosen) << what;
+            }
+            if (plain.minimize) {
+                EXPECT_EQ(with.phases[i] == ChoicePhase::Minimize || with.phases[i] == ChoicePhase::Diagnostic,
+                          !wasChosen)
+                    << what;
+            } else {
+                EXPECT_EQ(with.phases[i] == ChoicePhase::Diagnostic, !wasChosen) << what;
+            }
+        }
+        EXPECT_FALSE(runSelection(plain, c.patterns).classes.has_value()) << what;
     }
 }
 
