@@ -59,14 +59,8 @@ log() { printf '%s\n' "$*" >&2; }
 
 # ---- tools ----------------------------------------------------------------
 
-if [[ ! -x /usr/bin/time ]]; then
-    log "GNU time is missing; installing it (needed for the peak memory)."
-    if [[ $(id -u) -eq 0 ]]; then
-        apt-get install -y time >&2 || { apt-get update >&2 && apt-get install -y time >&2; }
-    else
-        sudo apt-get install -y time >&2
-    fi
-fi
+# GNU time (the peak memory) and Google Benchmark, from the project's package list.
+"$repo/tools/install_packages.sh" bench >&2
 
 if [[ $build -eq 1 ]]; then
     log "== building (preset bench)"

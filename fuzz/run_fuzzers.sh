@@ -28,11 +28,8 @@ build="$root/build/fuzz"
 work="$root/fuzz/corpus-work"
 data="$root/tests/data"
 
-# The compiler and its sanitizer runtimes, from Debian's packages.
-if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
-  apt-get update
-  apt-get install -y --no-install-recommends clang libclang-rt-14-dev
-fi
+# The compiler and its sanitizer runtimes, from the project's package list.
+"$root/tools/install_packages.sh" fuzz
 
 # Build: the tool's sources once, then one binary per harness.
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fno-sanitize-recover=all -I"$root/src")

@@ -1,8 +1,13 @@
 // The run rewrites the patterns file it read. However the run ends while it
 // writes, killed at any moment or stopped by a file-size limit, the file is
-// afterwards either the old one or the complete new one, never a part.
+// afterwards either the old one or the complete new one, never a part; the
+// report files are missing or complete, and complete whenever the patterns
+// file is new; anything else left is a temporary file named as its target,
+// a dot and six letters or digits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <iostream>
 #include <random>
@@ -51,9 +56,16 @@ std::string expectedCompacted() {
     return text;
 }
 
+const std::string Targets[] = {"design.tst", "r.faults.csv", "r.vectors.csv", "r.coverage.svg"};
+
 bool isTemporaryOfTarget(const std::string& name) {
-    const std::string prefix = "design.tst.";
-    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+    for (const std::string& target : Targets) {
+        if (name.size() == target.size() + 7 && name.compare(0, target.size() + 1, target + ".") == 0 &&
+            std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 struct KillTally {
@@ -71,7 +83,7 @@ TEST(WriteKilled, LeavesTheOldFileOrTheCompleteNewOne) {
     writeFile(dir / "design.agm", model);
     RunRequest request;
     request.workDir = dir.path();
-    request.args = {"design"};
+    request.args = {"-report", "r", "design"};
 
     // One whole run: its output, and how long a run takes, to spread the kills over.
     writeFile(dir / "design.tst", old);
@@ -80,6 +92,10 @@ TEST(WriteKilled, LeavesTheOldFileOrTheCompleteNewOne) {
     auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     ASSERT_EQ(whole.status, 0) << whole.err;
     ASSERT_EQ(readFile(dir / "design.tst"), compacted);
+    std::map<std::string, std::string> reports = directoryFiles(dir.path());
+    for (const std::string& report : {Targets[1], Targets[2], Targets[3]}) {
+        fs::remove(dir / report);
+    }
 
     std::mt19937 random(77);
     std::uniform_int_distribution<long> moment(0, runTime.count() + runTime.count() / 5);
@@ -93,11 +109,19 @@ TEST(WriteKilled, LeavesTheOldFileOrTheCompleteNewOne) {
 
         std::map<std::string, std::string> files = directoryFiles(dir.path());
         EXPECT_EQ(files["design.agm"], model);
-        const std::string& left = files["design.tst"];
+        const std::string left = files["design.tst"];
         EXPECT_TRUE(left == old || left == compacted) << "design.tst holds " << left.size() << " bytes";
+        for (const std::string& report : {Targets[1], Targets[2], Targets[3]}) {
+            if (files.count(report) != 0) {
+                EXPECT_EQ(files[report], reports[report]) << report;
+                fs::remove(dir / report);
+            } else {
+                EXPECT_NE(left, compacted) << "design.tst is new, " << report << " is missing";
+            }
+        }
         bool temporary = false;
         for (const auto& [name, content] : files) {
-            if (name == "design.agm" || name == "design.tst") {
+            if (name == "design.agm" || std::find(std::begin(Targets), std::end(Targets), name) != std::end(Targets)) {
                 continue;
             }
             EXPECT_TRUE(isTemporaryOfTarget(name)) << "unexpected file " << name;

@@ -455,6 +455,76 @@ std::string demandCaseName(const testing::TestParamInfo<DemandCase>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Benchmarks, RealDesignDemands, testing::ValuesIn(demandCases()), demandCaseName);
 
+// "-keep_table" writes the input's table rows and summary for the written
+// vectors, and a default run on that file keeps every vector and writes the
+// same rows. "-order coverage" writes the same set, each next the vector
+// that adds the most detectable faults (lowest index on ties), and the
+// report's positions follow.
+TEST(RealDesignOutputs, KeepTheTableAndOrderByCoverage) {
+    for (std::string design : {"c432", "c880", "c1908"}) {
+        SCOPED_TRACE(design);
+        const fs::path source = realDesignDir(design);
+        const fs::path agm = source / (design + ".agm");
+        const std::string tst = design + ".tst";
+        OriginalDesign original = readOriginal(agm, source / tst);
+        ScratchDir kept, again, ordered;
+        BinaryResult first = runOnCopy(design, {"-keep_table"}, kept);
+        ASSERT_EQ(first.status, 0) << first.err;
+        uint32_t chosen = printedNumber(first.out, "Chose ([0-9]+) vectors\n");
+        const std::string keptFile = readFile(kept / tst);
+        std::vector<size_t> picked = writtenVectors(original, keptFile, chosen);
+        OriginalDesign written = readOriginal(agm, kept / tst);
+        ASSERT_EQ(written.table.size(), picked.size());
+        EXPECT_EQ(written.summary, original.summary);
+        for (size_t k = 0; k < picked.size(); ++k) {
+            EXPECT_EQ(faultsOf(written.table[k]), faultsOf(original.table[picked[k]])) << "row " << k;
+        }
+
+        fs::copy_file(agm, again / (design + ".agm"));
+        fs::copy_file(kept / tst, again / tst);
+        RunRequest request;
+        request.workDir = again.path();
+        request.args = {design};
+        BinaryResult second = runBinary(request);
+        ASSERT_EQ(second.status, 0) << second.err;
+        EXPECT_EQ(printedNumber(second.out, "Chose ([0-9]+) vectors\n"), chosen);
+        EXPECT_EQ(readFile(again / tst), keptFile.substr(0, keptFile.find("\n\n.TABLE") + 1));
+
+        BinaryResult byCoverage = runOnCopy(design, {"-order", "coverage", "-report", "r"}, ordered);
+        ASSERT_EQ(byCoverage.status, 0) << byCoverage.err;
+        std::vector<std::string> lines = textLines(readFile(ordered / tst));
+        ASSERT_EQ(lines.size(), 4 + picked.size());
+        std::vector<size_t> order;
+        std::set<size_t> open(picked.begin(), picked.end());
+        std::set<size_t> covered;
+        while (!open.empty()) {
+            size_t best = *open.begin(), bestGain = 0;
+            for (size_t vector : open) {
+                size_t gain = 0;
+                for (size_t fault : faultsOf(original.table[vector])) {
+                    char symbol = original.summary[fault / 2];
+                    gain += (symbol == '&' || symbol == "01"[fault % 2]) && covered.count(fault) == 0 ? 1 : 0;
+                }
+                if (gain > bestGain) {
+                    best = vector;
+                    bestGain = gain;
+                }
+            }
+            std::set<size_t> faults = faultsOf(original.table[best]);
+            covered.insert(faults.begin(), faults.end());
+            order.push_back(best);
+            open.erase(best);
+        }
+        std::vector<std::vector<std::string>> report = csvRecords(readFile(ordered / "r.vectors.csv"));
+        ASSERT_EQ(report.size(), order.size() + 1);
+        for (size_t k = 0; k < order.size(); ++k) {
+            EXPECT_EQ(lines[4 + k].substr(0, original.inputCount), original.inputs[order[k]]) << "row " << k;
+            EXPECT_EQ(report[k + 1][0], std::to_string(k));
+            EXPECT_EQ(report[k + 1][1], std::to_string(order[k]));
+        }
+    }
+}
+
 // "-n_detect 1" chooses the default set and adds its line.
 TEST(RealDesignDemands, OneDetectionIsTheDefault) {
     ScratchDir plainWork, oneWork;

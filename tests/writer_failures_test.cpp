@@ -8,7 +8,10 @@
 // unprivileged user 65534.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include "output/compacted_writer.h"
 #include "patterns_support.h"
@@ -105,8 +108,8 @@ TEST(WriterFailuresOfARun, TargetThatIsADirectory) {
     EXPECT_TRUE(fs::is_empty(scratch / "d.tst"));
 }
 
-// Each report file that cannot be written stops the run with its name; the
-// compacted file and the report files before it are then complete.
+// Each report file that cannot be put in place stops the run with its name,
+// and no file is replaced: the patterns file stays, no report is left.
 TEST(WriterFailuresOfARun, ReportFileThatIsADirectory) {
     const std::string names[] = {"r.faults.csv", "r.vectors.csv", "r.coverage.svg"};
     for (size_t failing = 0; failing < 3; ++failing) {
@@ -118,12 +121,9 @@ TEST(WriterFailuresOfARun, ReportFileThatIsADirectory) {
         BinaryResult result = runDesign(scratch.path(), {"-report", "r", "d"});
         EXPECT_EQ(result.status, 14);
         EXPECT_EQ(result.err, "\nError: " + names[failing] + " : Can't write file!\n");
-        EXPECT_EQ(readFile(scratch / "d.tst"), ".VECTORS 4\n\n.PATTERNS\n\n00hx\n01hx\n10hx\n11hx\n");
-        std::map<std::string, std::string> files = directoryFiles(scratch.path());
-        for (size_t k = 0; k < 3; ++k) {
-            EXPECT_EQ(files.count(names[k] + (k == failing ? "/" : "")), k <= failing ? 1u : 0u) << names[k];
-        }
-        EXPECT_EQ(files.size(), 3 + failing) << "a temporary file was left";
+        EXPECT_EQ(directoryFiles(scratch.path()),
+                  (std::map<std::string, std::string>{
+                      {"d.agm", ModelFile}, {"d.tst", PatternsFile}, {names[failing] + "/", ""}}));
     }
 }
 
@@ -150,6 +150,148 @@ TEST(WriterFailuresOfARun, DirectoryWithoutWritePermission) {
     EXPECT_EQ(result.status, 14);
     EXPECT_EQ(result.err, "\nError: d.tst : Can't create file!\n");
     EXPECT_EQ(directoryFiles(dir), (std::map<std::string, std::string>{{"d.agm", ModelFile}, {"d.tst", PatternsFile}}));
+}
+
+}  // namespace
+
+namespace {
+
+// A report that outgrows a file-size limit the compacted file fits: nothing
+// is replaced, no temporary file is left.
+TEST(WriterFailuresOfARun, ReportBeyondTheFileSizeLimitReplacesNothing) {
+    constexpr int Nodes = 50000;
+    const std::string model = "STAT# " + std::to_string(Nodes) + ", 4, 1, 2, 0, 1\nMODE# STRUCTURAL\n";
+    const std::string patterns =
+        ".VECTORS 1\n.PATTERNS\n01\n.TABLE\n" + std::string(Nodes - 1, 'X') + "0\n.FAULTS\n&\n";
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", model);
+    writeFile(scratch / "d.tst", patterns);
+    RunRequest request;
+    request.workDir = scratch.path();
+    request.args = {"-report", "r", "d"};
+    request.fileSizeLimit = 1UL << 20;
+    BinaryResult result = runBinary(request);
+    EXPECT_EQ(result.status, 14);
+    EXPECT_EQ(result.err, "\nError: r.faults.csv : Can't write file!\n");
+    EXPECT_EQ(directoryFiles(scratch.path()),
+              (std::map<std::string, std::string>{{"d.agm", model}, {"d.tst", patterns}}));
+}
+
+// A prefix or file that ends in a directory is refused before anything is
+// written; the longest names the file system takes are written, although
+// their temporary names would be longer.
+TEST(WriterFailuresOfARun, NamesThatEndInADirectoryAndTheLongestNames) {
+    const std::map<std::string, std::string> inputs = {{"d.agm", ModelFile}, {"d.tst", PatternsFile}};
+    for (std::string option : {"-report", "-output"}) {
+        for (std::string value : {"", "dir/", ".", "/", "..", "a/.."}) {
+            SCOPED_TRACE(option + " '" + value + "'");
+            ScratchDir scratch;
+            fs::create_directory(scratch / "dir");
+            for (const auto& [name, content] : inputs) {
+                writeFile(scratch / name, content);
+            }
+            BinaryResult result = runDesign(scratch.path(), {option, value, "d"});
+            EXPECT_EQ(result.status, 14);
+            EXPECT_EQ(result.err, "\nError: Value of option " + option +
+                                      " must end in a file name, not in a directory!\n");
+            std::map<std::string, std::string> left = inputs;
+            left["dir/"] = "";
+            EXPECT_EQ(directoryFiles(scratch.path()), left);
+            EXPECT_TRUE(fs::is_empty(scratch / "dir"));
+        }
+    }
+    ScratchDir scratch;
+    for (const auto& [name, content] : inputs) {
+        writeFile(scratch / name, content);
+    }
+    const std::string prefix(255 - std::string(".coverage.svg").size(), 'p');
+    const std::string output(255, 'o');
+    BinaryResult result = runDesign(scratch.path(), {"-report", prefix, "-output", output, "d"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::map<std::string, std::string> left = directoryFiles(scratch.path());
+    EXPECT_EQ(left.size(), 6u);
+    EXPECT_EQ(left["d.tst"], PatternsFile);
+    EXPECT_EQ(left[output], ".VECTORS 4\n\n.PATTERNS\n\n00hx\n01hx\n10hx\n11hx\n");
+    for (const char* suffix : {".faults.csv", ".vectors.csv", ".coverage.svg"}) {
+        EXPECT_EQ(left.count(prefix + suffix), 1u) << suffix;
+    }
+}
+
+// Two runs at once writing the same files never leave some of one run's
+// files beside some of the other's.
+TEST(WriterFailuresOfARun, TwoRunsAtOnceNeverMixTheirFiles) {
+    ScratchDir scratch;
+    const fs::path c17 = fs::path(TVCOMPACT_SOURCE_DIR) / "examples" / "c17";
+    fs::copy_file(c17 / "c17.agm", scratch / "c17.agm");
+    fs::copy_file(c17 / "c17.tst", scratch / "c17.tst");
+    const std::vector<std::string> args[] = {{"-output", "out.tst", "-report", "r", "c17"},
+                                             {"-order", "coverage", "-output", "out.tst", "-report", "r", "c17"}};
+    std::map<std::string, std::string> alone[2];
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_EQ(runDesign(scratch.path(), args[k]).status, 0);
+        alone[k] = directoryFiles(scratch.path());
+    }
+    ASSERT_NE(alone[0], alone[1]);
+    for (int round = 0; round < 60; ++round) {
+        BinaryResult first;
+        std::thread other([&] { first = runDesign(scratch.path(), args[0]); });
+        BinaryResult second = runDesign(scratch.path(), args[1]);
+        other.join();
+        ASSERT_EQ(first.status + second.status, 0) << first.err << second.err;
+        std::map<std::string, std::string> files = directoryFiles(scratch.path());
+        EXPECT_TRUE(files == alone[0] || files == alone[1]) << "round " << round;
+    }
+}
+
+// The model file can't be written over, under its own name or a link's.
+TEST(WriterFailuresOfARun, WrittenFilesThatAreTheModelFile) {
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", ModelFile);
+    writeFile(scratch / "d.tst", PatternsFile);
+    fs::create_hard_link(scratch / "d.agm", scratch / "r.faults.csv");
+    fs::create_symlink("d.agm", scratch / "model.link");
+    const std::map<std::string, std::string> inputs = directoryFiles(scratch.path());
+    for (const auto& [args, name] : {std::pair{std::vector<std::string>{"-output", "d.agm", "d"}, "d.agm"},
+                                     std::pair{std::vector<std::string>{"-output", "model.link", "d"}, "model.link"},
+                                     std::pair{std::vector<std::string>{"-report", "r", "d"}, "r.faults.csv"}}) {
+        SCOPED_TRACE(name);
+        BinaryResult result = runDesign(scratch.path(), args);
+        EXPECT_EQ(result.status, 14);
+        EXPECT_EQ(result.err, std::string("\nError: ") + name + " : Can't write over an input file!\n");
+        EXPECT_EQ(directoryFiles(scratch.path()), inputs);
+    }
+}
+
+// A report is a new file: the running user's, with the mode the umask
+// leaves, whatever file was at its name. The compacted file takes nothing
+// through a symbolic link.
+TEST(WriterFailuresOfARun, NewFilesTakeTheUmaskAndTheRunningUser) {
+    ScratchDir scratch;
+    writeFile(scratch / "d.agm", ModelFile);
+    writeFile(scratch / "target.tst", PatternsFile);
+    fs::permissions(scratch / "target.tst", fs::perms(0640));
+    fs::create_symlink("target.tst", scratch / "d.tst");
+    writeFile(scratch / "r.faults.csv", "planted");
+    fs::permissions(scratch / "r.faults.csv", fs::perms(0666));
+    bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((scratch / "r.faults.csv").c_str(), 65534, 65534), 0);
+    }
+    RunRequest request;
+    request.workDir = scratch.path();
+    request.binary = "/bin/sh";
+    request.args = {"-c", std::string("umask 077 && exec ") + TVCOMPACT_BINARY + " -report r d"};
+    BinaryResult result = runBinary(request);
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* name : {"d.tst", "r.faults.csv", "r.vectors.csv", "r.coverage.svg"}) {
+        struct stat written {};
+        ASSERT_EQ(lstat((scratch / name).c_str(), &written), 0) << name;
+        EXPECT_TRUE(S_ISREG(written.st_mode)) << name;
+        EXPECT_EQ(written.st_mode & 07777, 0600u) << name;
+        EXPECT_EQ(written.st_uid, geteuid()) << name;
+    }
+    EXPECT_EQ(readFile(scratch / "target.tst"), PatternsFile);
+    EXPECT_EQ(fs::status(scratch / "target.tst").permissions(), fs::perms(0640));
 }
 
 }  // namespace

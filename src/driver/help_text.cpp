@@ -9,7 +9,7 @@ const char* const HelpText =
     "\n"
     "Reads <design>.agm and the fault-simulated <design>.tst, chooses a small set\n"
     "of the vectors that detects the same faults, prints statistics and writes\n"
-    "the chosen vectors as the new <design>.tst.\n"
+    "the chosen vectors as the new <design>.tst (or to FILE with -output).\n"
     "\n"
     "Options:\n"
     "  -fault_cover N       stop choosing once more than N % of the detectable faults are covered\n"
@@ -23,10 +23,13 @@ const char* const HelpText =
     "                       -max_vectors, only in the room the budget's set leaves; with -n_detect,\n"
     "                       the demands too; with -minimize, a near-minimal such set\n"
     "  -report PREFIX       also write PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg\n"
+    "  -output FILE         write the compacted patterns to FILE; the patterns file read stays as it is\n"
+    "  -keep_table          write the chosen vectors' fault table and summary too, ready to compact again\n"
+    "  -order file|coverage write the vectors in file order (default) or the one adding most first\n"
     "  -h, -help, --help    print this text and exit\n"
     "  --version            print the version and exit\n"
     "\n"
     "Exit status: 0 after a complete run, 14 after an error (the message is on\n"
-    "standard error and the patterns file is left as it was).\n";
+    "standard error, and every file is left as it was).\n";
 
 const char* const VersionText = "tvcompact " TVCOMPACT_VERSION "\n";

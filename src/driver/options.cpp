@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "base/fatal_error.h"
 #include "base/text.h"
@@ -67,7 +68,31 @@ struct LaterOption {
     bool takesValue;
 };
 constexpr LaterOption LaterOptions[] = {
-    {"-minimize", false}, {"-report", true}, {"-n_detect", true}, {"-max_vectors", true}, {"-diagnostic", false}};
+    {"-minimize", false}, {"-report", true},      {"-n_detect", true}, {"-max_vectors", true},
+    {"-output", true},    {"-keep_table", false}, {"-order", true},     {"-diagnostic", false}};
+
+// A value that names files: not empty, and its last part a name, not a
+// directory ("dir/", ".", "..").
+const char* fileNameValue(const char* option, const char* text) {
+    std::string_view value(text);
+    std::string_view last = value.substr(value.find_last_of('/') + 1);
+    if (last.empty() || last == "." || last == "..") {
+        fatalError(std::string("Value of option ") + option + " must end in a file name, not in a directory",
+                   NoLine);
+    }
+    return text;
+}
+
+// "-order file|coverage": whether the vectors go in coverage order.
+bool parseCoverageOrder(const char* text) {
+    if (std::strcmp(text, "file") == 0) {
+        return false;
+    }
+    if (std::strcmp(text, "coverage") != 0) {
+        fatalError("Value of option -order must be file or coverage", NoLine);
+    }
+    return true;
+}
 
 int countedArguments(int argc, const char* const* argv) {
     int counted = argc;
@@ -129,7 +154,7 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
         } else if (std::strcmp(argument, "-minimize") == 0) {
             options.selection.minimize = true;
         } else if (std::strcmp(argument, "-report") == 0) {
-            options.reportPrefix = valueAfter(i, argc, argv);
+            options.reportPrefix = fileNameValue(argument, valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-n_detect") == 0) {
             options.selection.detections = parseCount(argument, valueAfter(i, argc, argv));
             options.selection.detectionsGiven = true;
@@ -137,6 +162,12 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-diagnostic") == 0) {
             options.selection.diagnostic = true;
+        } else if (std::strcmp(argument, "-output") == 0) {
+            options.outputFile = fileNameValue(argument, valueAfter(i, argc, argv));
+        } else if (std::strcmp(argument, "-keep_table") == 0) {
+            options.keepTable = true;
+        } else if (std::strcmp(argument, "-order") == 0) {
+            options.selection.coverageOrder = parseCoverageOrder(valueAfter(i, argc, argv));
         }
     }
     options.designName = argv[argc - 1];

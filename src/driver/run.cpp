@@ -10,6 +10,7 @@
 #include "driver/statistics.h"
 #include "model/ssbdd_model.h"
 #include "output/compacted_writer.h"
+#include "output/replacement_group.h"
 #include "output/run_report.h"
 #include "patterns/pattern_set.h"
 #include "select/selection.h"
@@ -27,6 +28,10 @@ RunReport reportOf(const RunOptions& options, const SelectionResult& selection) 
     report.faultCoverActive = options.selection.faultCoverActive;
     report.budgetBinds = selection.budgetBinds;
     report.diagnostic = options.selection.diagnostic;
+    if (options.selection.faultCoverActive) {
+        report.faultCoverPercent = options.selection.faultCoverPercent;
+    }
+    report.vectorBudget = options.selection.vectorBudget;
     return report;
 }
 
@@ -39,6 +44,8 @@ int runTool(int argc, const char* const* argv) {
         return 0;
     }
     RunFileNames names = buildFileNames(options);
+    checkWrittenFiles(names, options,
+                      options.reportPrefix ? reportFileNames(*options.reportPrefix) : std::vector<std::string>());
     startTimer();
 
     reportProgress("Reading SSBDD-model file " + names.modelFile);
@@ -56,10 +63,14 @@ int runTool(int argc, const char* const* argv) {
     printStatistics(selection.cycleCount, static_cast<uint32_t>(selection.chosen.size()), selection.coveredCount,
                     model.nodeCount);
     printFigures(selection);
-    writeCompactedPatterns(names.compactedFile, selection.chosen, patterns, model);
+    // Every file is complete before any is put in place.
+    ReplacementGroup outputs;
+    writeCompactedFile(addReplacement(outputs, names.compactedFile, ExistingFile::KeepMode), selection.chosen,
+                       patterns, model, options.keepTable);
     if (options.reportPrefix) {
-        writeRunReport(*options.reportPrefix, reportOf(options, selection), patterns, model);
+        writeRunReport(outputs, *options.reportPrefix, reportOf(options, selection), patterns, model);
     }
+    replaceGroup(outputs);
 
     selection = SelectionResult{};
     reportProgress("Deleting SSBDD-model from memory");

@@ -2,12 +2,14 @@
 #include "output/compacted_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 
 #include "base/fatal_error.h"
-#include "output/replacement_file.h"
+#include "output/replacement_group.h"
 
 namespace {
 
@@ -84,25 +86,85 @@ void writeRow(ReplacementFile& out, RowLayout& layout, const PatternSet& pattern
     appendBytes(out, "\n", 1);
 }
 
+void appendText(ReplacementFile& out, std::string_view text) { appendBytes(out, text.data(), text.size()); }
+
+// Symbols per written table row: up to the last node any written row
+// detects a fault of, at least one where the model has a node.
+uint64_t tableWidth(const std::vector<uint32_t>& written, const PatternSet& patterns, uint32_t nodeCount) {
+    uint64_t reach = 0;
+    for (uint32_t vector : written) {
+        if (vector >= patterns.faultTable.rows.size()) {
+            continue;
+        }
+        const FaultTableRow& row = patterns.faultTable.rows[vector];
+        for (uint32_t word = row.words; word-- > 0;) {
+            uint64_t any = row.bits[word] | row.bits[row.words + word];
+            if (any != 0) {
+                reach = std::max<uint64_t>(reach, uint64_t{word} * 64 + 64 - static_cast<uint64_t>(std::countl_zero(any)));
+                break;
+            }
+        }
+    }
+    return std::min<uint64_t>(std::max<uint64_t>(reach, 1), nodeCount);
+}
+
+void writeTableRow(ReplacementFile& out, const PatternSet& patterns, uint32_t vector, uint64_t width) {
+    const FaultTableRow* row = vector < patterns.faultTable.rows.size() ? &patterns.faultTable.rows[vector] : nullptr;
+    char chars[64];
+    for (uint64_t first = 0; first < width; first += 64) {
+        uint64_t word = first / 64;
+        uint64_t fault0 = row != nullptr && word < row->words ? row->bits[word] : 0;
+        uint64_t fault1 = row != nullptr && word < row->words ? row->bits[row->words + word] : 0;
+        size_t part = static_cast<size_t>(std::min<uint64_t>(width - first, 64));
+        for (size_t k = 0; k < part; ++k) {
+            chars[k] = (fault0 >> k & 1) != 0 ? '0' : (fault1 >> k & 1) != 0 ? '1' : 'X';
+        }
+        appendBytes(out, chars, part);
+    }
+    // A model without nodes: a row that holds no symbol but still counts as one.
+    appendBytes(out, width == 0 ? "-\n" : "\n", width == 0 ? 2 : 1);
+}
+
+void writeTable(ReplacementFile& out, const std::vector<uint32_t>& written, const PatternSet& patterns,
+                uint32_t nodeCount) {
+    appendText(out, "\n.TABLE\n\n");
+    uint64_t width = tableWidth(written, patterns, nodeCount);
+    for (size_t k = 0; k < written.size() && !out.failed; ++k) {
+        writeTableRow(out, patterns, written[k], width);
+    }
+    appendText(out, "\n.FAULTS\n\n");
+    const std::string& summary = patterns.faultSummary.symbols;
+    appendBytes(out, summary.data(), summary.size());
+    appendBytes(out, "\n", 1);
+}
+
 }  // namespace
 
-void writeCompactedPatterns(const std::string& path, const std::vector<uint32_t>& chosen,
-                            const PatternSet& patterns, const SsbddModel& model) {
+void writeCompactedFile(ReplacementFile& out, const std::vector<uint32_t>& written, const PatternSet& patterns,
+                        const SsbddModel& model, bool withTable) {
     try {
-        ReplacementFile out;
-        openReplacement(out, path);
         char header[32];
-        int length = std::snprintf(header, sizeof header, ".VECTORS %u\n\n", static_cast<uint32_t>(chosen.size()));
+        int length = std::snprintf(header, sizeof header, ".VECTORS %u\n\n", static_cast<uint32_t>(written.size()));
         appendBytes(out, header, static_cast<size_t>(length));
         appendBytes(out, ".PATTERNS\n\n", 11);
         RowLayout layout = layoutOf(model);
-        for (size_t k = 0; k < chosen.size() && !out.failed; ++k) {
-            writeRow(out, layout, patterns, model, chosen[k]);
+        for (size_t k = 0; k < written.size() && !out.failed; ++k) {
+            writeRow(out, layout, patterns, model, written[k]);
         }
-        commitReplacement(out);
+        if (withTable) {
+            writeTable(out, written, patterns, model.nodeCount);
+        }
+        finishReplacement(out);
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     } catch (const std::length_error&) {
         fatalError("Out of memory", NoLine);
     }
+}
+
+void writeCompactedPatterns(const std::string& path, const std::vector<uint32_t>& chosen,
+                            const PatternSet& patterns, const SsbddModel& model) {
+    ReplacementGroup group;
+    writeCompactedFile(addReplacement(group, path, ExistingFile::KeepMode), chosen, patterns, model, false);
+    replaceGroup(group);
 }

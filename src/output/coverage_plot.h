@@ -1,9 +1,12 @@
-// The coverage plot of a run as a plain SVG 1.1 document: fault coverage
-// against the vectors applied, for the input file in its own order and for
-// the chosen set in the order that reaches coverage soonest.
+// The coverage plot of a run as a plain SVG 1.1 document: the coverage of
+// the detectable faults against the vectors applied, for the input file in
+// its own order and for the chosen set in the order that reaches coverage
+// soonest, under the run's fault coverage (of all faults, as the console
+// gives it) and test coverage (of the detectable faults, as the axis).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,12 +14,17 @@
 
 struct CoveragePlot {
     std::string title;                  // the design's name
-    std::string figures;                // the run's three figures in one line
+    uint32_t cycleCount = 0;
+    uint32_t coveredFaults = 0;         // faults the chosen set detects, as the console's "Covered"
+    uint64_t faultCount = 0;            // two per model node, as the console's "of"
     uint32_t detectableCount = 0;       // 100 % on the coverage axis
+    uint32_t detectableCovered = 0;     // of them, those the chosen set detects
     std::vector<CoveragePoint> input;   // the input file, in file order
     std::vector<CoveragePoint> chosen;  // the chosen set, in apply order
     uint64_t inputVectors = 0;
     uint64_t chosenVectors = 0;
+    std::optional<uint32_t> faultCoverPercent;  // "-fault_cover N": a line across at N %
+    uint32_t vectorBudget = 0;                  // "-max_vectors K": a line up at K vectors; 0 for none
 };
 
 // At most this many points per curve.

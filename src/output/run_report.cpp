@@ -18,11 +18,11 @@
 
 namespace {
 
-void writeWhole(const std::string& path, const std::string& text) {
-    ReplacementFile file;
-    openReplacement(file, path);
+// A report file is a new file: nothing is taken from one already there.
+void writeWhole(ReplacementGroup& group, const std::string& path, const std::string& text) {
+    ReplacementFile& file = addReplacement(group, path, ExistingFile::NewFile);
     appendBytes(file, text.data(), text.size());
-    commitReplacement(file);
+    finishReplacement(file);
 }
 
 std::string percentOf(uint64_t part, uint64_t whole) {
@@ -144,6 +144,9 @@ std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, cons
         byVector.push_back({order.vectors[place], place});
     }
     std::sort(byVector.begin(), byVector.end());
+    auto placeOf = [&byVector](uint32_t vector) {
+        return std::lower_bound(byVector.begin(), byVector.end(), std::make_pair(vector, uint32_t{0}))->second;
+    };
     std::string csv = "position,input_vector,detected_faults,unique_faults,phase,apply_order,covered_after,"
                       "coverage_after_percent";
     if (classesAfter) {
@@ -152,8 +155,7 @@ std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, cons
     csv += CsvLineEnd;
     for (size_t position = 0; position < report.chosen.size(); ++position) {
         uint32_t vector = report.chosen[position];
-        // The chosen vectors are in file order, as byVector is.
-        uint32_t place = byVector[position].second;
+        uint32_t place = placeOf(vector);
         VectorCounts counts = countsOf(patterns, tallies, vector, nodeCount);
         csv += std::to_string(position) + "," + std::to_string(vector) + "," + std::to_string(counts.detected) +
                "," + std::to_string(counts.unique) + "," + choicePhaseName(report.phases[position]) + "," +
@@ -168,41 +170,47 @@ std::string vectorsCsv(const RunReport& report, const PatternSet& patterns, cons
     return csv;
 }
 
-std::string figuresLine(const RunReport& report, uint32_t nodeCount) {
-    uint64_t faults = 2 * uint64_t{nodeCount};
-    return "Used " + std::to_string(report.cycleCount) + " cycles, chose " + std::to_string(report.chosen.size()) +
-           " vectors, covered " + std::to_string(report.coveredCount) + " of " + std::to_string(faults) + " (" +
-           percentOf(report.coveredCount, faults) + " %)";
-}
-
 }  // namespace
 
-void writeRunReport(const std::string& prefix, const RunReport& report, const PatternSet& patterns,
-                    const SsbddModel& model) {
+std::vector<std::string> reportFileNames(const std::string& prefix) {
+    return {prefix + ".faults.csv", prefix + ".vectors.csv", prefix + ".coverage.svg"};
+}
+
+void writeRunReport(ReplacementGroup& group, const std::string& prefix, const RunReport& report,
+                    const PatternSet& patterns, const SsbddModel& model) {
     try {
-        FaultTallies tallies = tallyFaults(patterns, model.nodeCount, report.chosen);
+        std::vector<std::string> names = reportFileNames(prefix);
+        // The tallies take the chosen vectors in file order, whatever order they are written in.
+        std::vector<uint32_t> inFileOrder = report.chosen;
+        std::sort(inFileOrder.begin(), inFileOrder.end());
+        FaultTallies tallies = tallyFaults(patterns, model.nodeCount, inFileOrder);
         std::optional<FaultClassNumbers> classes;
         if (report.diagnostic) {
-            classes = numberFaultClasses(patterns, report.chosen, model.nodeCount);
+            classes = numberFaultClasses(patterns, inFileOrder, model.nodeCount);
         }
-        writeWhole(prefix + ".faults.csv", faultsCsv(tallies, model, report, classes ? &*classes : nullptr));
-        ApplyOrder order = greedyApplyOrder(patterns, report.chosen);
+        writeWhole(group, names[0], faultsCsv(tallies, model, report, classes ? &*classes : nullptr));
+        ApplyOrder order = greedyApplyOrder(patterns, inFileOrder);
         std::optional<std::vector<uint32_t>> classesAfter;
         if (report.diagnostic) {
             classesAfter = classesAfterEach(patterns, order.vectors);
         }
-        writeWhole(prefix + ".vectors.csv", vectorsCsv(report, patterns, tallies, order, model.nodeCount,
-                                                       classesAfter ? &*classesAfter : nullptr));
+        writeWhole(group, names[1], vectorsCsv(report, patterns, tallies, order, model.nodeCount,
+                                               classesAfter ? &*classesAfter : nullptr));
 
         CoveragePlot plot;
         plot.title = report.designName;
-        plot.figures = figuresLine(report, model.nodeCount);
+        plot.cycleCount = report.cycleCount;
+        plot.coveredFaults = report.coveredCount;
+        plot.faultCount = 2 * uint64_t{model.nodeCount};
         plot.detectableCount = tallies.detectableCount;
+        plot.detectableCovered = order.coveredAfter.empty() ? 0 : order.coveredAfter.back();
+        plot.faultCoverPercent = report.faultCoverPercent;
+        plot.vectorBudget = report.vectorBudget;
         plot.input = inputCoverageCurve(patterns, tallies, PlotPointsPerCurve);
         plot.chosen = sampleCurve(order.coveredAfter, PlotPointsPerCurve);
         plot.inputVectors = patterns.vectorCount;
         plot.chosenVectors = report.chosen.size();
-        writeWhole(prefix + ".coverage.svg", coveragePlotSvg(plot));
+        writeWhole(group, names[2], coveragePlotSvg(plot));
     } catch (const std::bad_alloc&) {
         fatalError("Out of memory", NoLine);
     } catch (const std::length_error&) {

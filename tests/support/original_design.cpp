@@ -99,7 +99,7 @@ std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::st
     EXPECT_EQ(lines[0], ".VECTORS " + std::to_string(chosen));
     std::vector<size_t> picked;
     size_t next = 0;
-    for (size_t k = 4; k < lines.size(); ++k) {
+    for (size_t k = 4; k < lines.size() && !lines[k].empty(); ++k) {
         std::string inputs = lines[k].substr(0, original.inputCount);
         while (next < original.inputs.size() && original.inputs[next] != inputs) {
             ++next;

@@ -35,7 +35,7 @@ OriginalDesign readOriginal(const fs::path& agm, const fs::path& tst);
 std::set<size_t> faultsOf(const std::string& row);
 
 // The written file's vectors, mapped back to their rows by their inputs:
-// the rows keep the file order.
+// the rows keep the file order. The rows end at the first empty line.
 std::vector<size_t> writtenVectors(const OriginalDesign& original, const std::string& written, uint32_t chosen);
 
 // `binary` on a copy of the bundled design in `work`, with `options`.

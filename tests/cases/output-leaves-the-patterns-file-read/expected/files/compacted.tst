@@ -1,0 +1,8 @@
+.VECTORS 4
+
+.PATTERNS
+
+01010xxxx
+01111xxxx
+10000xxxx
+10101xxxx
