@@ -43,23 +43,8 @@ inline size_t tableWords(const PatternSet& patterns) {
     return rowWords(patterns, 0, static_cast<uint32_t>(patterns.faultTable.rows.size()));
 }
 
-// Calls visit(fault) for every fault the row detects: the fault 0 of each
-// node in ascending order, then the fault 1 of each.
-template <class Visit>
-void forEachFault(const FaultTableRow& row, Visit&& visit) {
-    for (uint32_t plane = 0; plane < 2; ++plane) {
-        const uint64_t* bits = faultPlane(row, plane);
-        for (uint32_t word = 0; word < row.words; ++word) {
-            for (uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
-                uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
-                visit(faultNumber(node, plane));
-            }
-        }
-    }
-}
-
-// Whether test(fault) holds for some fault the row detects, tried in
-// forEachFault's order up to the first that passes.
+// Whether test(fault) holds for some fault the row detects, tried in the
+// order of forEachFault up to the first that passes.
 template <class Test>
 bool anyFault(const FaultTableRow& row, Test&& test) {
     for (uint32_t plane = 0; plane < 2; ++plane) {
@@ -74,6 +59,16 @@ bool anyFault(const FaultTableRow& row, Test&& test) {
         }
     }
     return false;
+}
+
+// Calls visit(fault) for every fault the row detects: the fault 0 of each
+// node in ascending order, then the fault 1 of each.
+template <class Visit>
+void forEachFault(const FaultTableRow& row, Visit&& visit) {
+    anyFault(row, [&visit](uint64_t fault) {
+        visit(fault);
+        return false;
+    });
 }
 
 // The fault numbers a table's rows can hold: both faults of each node of the
