@@ -5,9 +5,18 @@
 std::vector<uint32_t> keptDemands(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
                                   const FaultDemands* demands) {
     std::vector<uint32_t> keep(faultNumberLimit(patterns), 0);
+    if (demands == nullptr) {
+        // One detection each: the faults the vectors cover, a row's words at a time.
+        FaultMarks covered = noFaultMarks(patterns);
+        for (uint32_t v : vectors) {
+            markRowFaults(covered, selectionRow(patterns, v));
+        }
+        forEachFaultOf(covered, [&](uint64_t fault) { keep[fault] = 1; });
+        return keep;
+    }
     for (uint32_t v : vectors) {
         forEachFault(selectionRow(patterns, v), [&](uint64_t fault) {
-            uint32_t demand = demands ? demandAt(*demands, planeOfFault(fault), nodeOfFault(fault)) : 1;
+            uint32_t demand = demandAt(*demands, planeOfFault(fault), nodeOfFault(fault));
             keep[fault] += keep[fault] < demand ? 1 : 0;
         });
     }
