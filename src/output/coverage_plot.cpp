@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "output/xml_text.h"
+
 namespace {
 
 // The frame, in SVG user units. The 100 % line lies a little below the
@@ -20,22 +22,6 @@ const char* const InputColour = "#7f7f7f";
 const char* const ChosenColour = "#1f5fbf";
 const char* const TargetColour = "#bf3f1f";
 const char* const BudgetColour = "#2f8f3f";
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default:
-                // Control characters other than tab are not allowed in XML 1.0.
-                out += static_cast<unsigned char>(ch) < 0x20 && ch != '\t' ? '?' : ch;
-        }
-    }
-    return out;
-}
 
 std::string number(double value) {
     char text[32];
@@ -134,9 +120,9 @@ void writeCoveragePlot(ReplacementFile& svg, const CoveragePlot& plot) {
     appendText(svg, "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + number(Width) +
                         "\" height=\"" + number(Height) + "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) +
                         "\"" + " font-family=\"sans-serif\" font-size=\"13\">\n");
-    appendText(svg, "  <title>" + escaped(plot.title) + ": coverage</title>\n");
+    appendText(svg, "  <title>" + xmlText(plot.title) + ": coverage</title>\n");
     appendText(svg, "  <rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n");
-    appendText(svg, text(Left, 30, escaped(plot.title) + ": coverage", " font-size=\"17\" font-weight=\"bold\""));
+    appendText(svg, text(Left, 30, xmlText(plot.title) + ": coverage", " font-size=\"17\" font-weight=\"bold\""));
     appendText(svg, text(Left, 52,
                          "Fault coverage " + share(plot.coveredFaults, plot.faultCount) + " % (" +
                              std::to_string(plot.coveredFaults) + " of " + std::to_string(plot.faultCount) +
@@ -220,12 +206,12 @@ void writeCoveragePlot(ReplacementFile& svg, const CoveragePlot& plot) {
     };
     for (const auto& [colour, label] : curves) {
         appendText(svg, line(Left, y - 4, Left + 30, y - 4, colour, " stroke-width=\"2\""));
-        appendText(svg, text(Left + 40, y, escaped(label)));
+        appendText(svg, text(Left + 40, y, xmlText(label)));
         y += 22;
     }
     for (const auto& [colour, label] : marks) {
         appendText(svg, line(Left, y - 4, Left + 30, y - 4, colour, Dashed));
-        appendText(svg, text(Left + 40, y, escaped(label)));
+        appendText(svg, text(Left + 40, y, xmlText(label)));
         y += 22;
     }
     appendText(svg, "</svg>\n");

@@ -36,5 +36,6 @@ constexpr size_t PlotPointsPerCurve = 2000;
 // grow geometrically, the last always included.
 std::vector<CoveragePoint> sampleCurve(const std::vector<uint32_t>& coveredAfter, size_t points);
 
-// Writes the plot to `svg` as it is made.
+// Writes the plot to `svg` as it is made. Text from outside (the design's
+// name) is made safe for XML (output/xml_text.h).
 void writeCoveragePlot(ReplacementFile& svg, const CoveragePlot& plot);
