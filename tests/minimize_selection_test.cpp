@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -137,9 +138,13 @@ std::optional<FaultDemands> faultDemandsOf(const Demands& demands) {
     }
     FaultDemands held;
     held.words = (demands.fault0.size() + 63) / 64;
+    uint32_t largest = 0;
+    for (const std::vector<uint32_t>* list : {&demands.fault0, &demands.fault1}) {
+        largest = std::max(largest, *std::max_element(list->begin(), list->end()));
+    }
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const std::vector<uint32_t>& list = plane == 0 ? demands.fault0 : demands.fault1;
-        resetCounts(held.demand[plane], held.words, 3);
+        resetCounts(held.demand[plane], held.words, static_cast<uint32_t>(std::bit_width(largest)));
         for (size_t word = 0; word < held.words; ++word) {
             uint32_t values[64] = {};
             for (size_t bit = 0; bit < 64 && word * 64 + bit < list.size(); ++bit) {
@@ -432,6 +437,27 @@ TEST(MinimizeTrap, NothingDetectedLeavesNothingToChoose) {
     EXPECT_EQ(minimizeSelection(after, patterns), 0u);
     EXPECT_EQ(after.chosenCount, 0u);
     EXPECT_EQ(after.coveredCount, 0u);
+}
+
+// Three nodes, rows repeating seven patterns, every fault demanded 1000
+// times: the greedy cover is optimal, every chosen column is critical to
+// 1000-fold elements, and a swap search that tries each of them (the
+// search once did, uncounted, for minutes) has nothing to gain.
+TEST(MinimizeTrap, StopsAtTheBoundOnRepeatedRowsWithHighDemands) {
+    const std::vector<std::string> cycle{"01X", "X01", "1X0", "10X", "X10", "0X1", "XXX"};
+    Table table{3, {}};
+    for (uint32_t v = 0; v < 14000; ++v) {
+        table.rows.push_back(cycle[v % cycle.size()]);
+    }
+    PatternSet patterns = toPatternSet(table);
+    Demands demands{std::vector<uint32_t>(3, 1000), std::vector<uint32_t>(3, 1000)};
+    SsbddModel model;
+    SelectionState before = everyVectorChosen(patterns);
+    SelectionState after = before;
+    uint32_t bound = minimizeSelection(after, patterns, demands);
+    expectSoundImprovement(table, before, after, bound, keptDemands(table, before.state, demands), "repeated rows");
+    EXPECT_EQ(after.chosenCount, 3000u);
+    EXPECT_EQ(bound, 3000u);
 }
 
 TEST(LagrangianRounding, NeverRoundsAnAlmostIntegerUpward) {

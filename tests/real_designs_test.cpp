@@ -525,6 +525,27 @@ TEST(RealDesignOutputs, KeepTheTableAndOrderByCoverage) {
     }
 }
 
+// A design name of bytes that are not UTF-8 and of control bytes still
+// gives a plot an XML parser reads: each such byte is U+FFFD in its title.
+TEST(RealDesignOutputs, PlotOfADesignNamedInBytesThatAreNotTextIsWellFormed) {
+    const std::string name = "c17\xff\x01\xc3(\xed\xa0\x80\t&";
+    const std::string replacement = "\xef\xbf\xbd";
+    ScratchDir work;
+    for (const char* extension : {".agm", ".tst"}) {
+        fs::copy_file(realDesignDir("c17") / (std::string("c17") + extension), work / (name + extension));
+    }
+    RunRequest request;
+    request.workDir = work.path();
+    request.args = {"-report", "r", name};
+    BinaryResult result = runBinary(request);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string svg = readFile(work / "r.coverage.svg");
+    EXPECT_EQ(parsePlot(svg).curves.size(), 2u);
+    const std::string title = "c17" + replacement + replacement + replacement + "(" + replacement + replacement +
+                              replacement + "\t&amp;: coverage";
+    EXPECT_NE(svg.find("<title>" + title + "</title>"), std::string::npos) << svg.substr(0, 400);
+}
+
 // "-n_detect 1" chooses the default set and adds its line.
 TEST(RealDesignDemands, OneDetectionIsTheDefault) {
     ScratchDir plainWork, oneWork;

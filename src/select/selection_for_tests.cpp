@@ -9,7 +9,7 @@ SelectionState runSelectionWith(const SelectionOptions& options, const PatternSe
 
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,
                                  const FaultDemands* demands) {
-    return minimizeSelection(selection, patterns, demands, MinimizeWork{workLimit, 0});
+    return minimizeSelection(selection, patterns, demands, MinimizeWork{workLimit, 0, 0});
 }
 
 bool useCpuTier(CpuTier tier) {

@@ -1,7 +1,5 @@
 #include "select/diagnostic/class_numbers.h"
 
-#include <algorithm>
-
 #include "select/faults/fault_rows.h"
 
 ClassCounts countClasses(const PatternSet& patterns, const std::vector<uint32_t>& chosen) {
@@ -24,23 +22,20 @@ ClassCounts countClasses(const PatternSet& patterns, const std::vector<uint32_t>
     return counts;
 }
 
-FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
-                                     uint32_t nodeCount) {
+FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors) {
     FaultClasses classes = classesUnder(patterns, vectors, detectedFaults(patterns));
-    size_t faults = 2 * size_t{nodeCount};
-    FaultClassNumbers numbers{std::vector<uint32_t>(faults, NoClass), std::vector<uint32_t>(faults, 0)};
+    FaultClassNumbers numbers{std::vector<uint32_t>(classes.classOf.size(), NoClass), {}};
     std::vector<uint32_t> renumbered(classCount(classes), NoClass);
-    uint32_t next = 0;
-    for (size_t fault = 0; fault < std::min(faults, classes.classOf.size()); ++fault) {
+    for (size_t fault = 0; fault < classes.classOf.size(); ++fault) {
         uint32_t c = classes.classOf[fault];
         if (c == NoClass) {
             continue;
         }
         if (renumbered[c] == NoClass) {
-            renumbered[c] = next++;
+            renumbered[c] = static_cast<uint32_t>(numbers.size.size());
+            numbers.size.push_back(classes.classSize[c]);
         }
         numbers.number[fault] = renumbered[c];
-        numbers.size[fault] = classes.classSize[c];
     }
     return numbers;
 }

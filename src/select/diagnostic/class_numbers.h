@@ -17,17 +17,21 @@ struct ClassCounts {
 
 ClassCounts countClasses(const PatternSet& patterns, const std::vector<uint32_t>& chosen);
 
-// Per fault number below 2 * nodeCount: the number of its class under
-// `vectors`, classes numbered from 0 in the order of their lowest fault,
-// and the size of that class; NoClass and 0 for a fault no input vector
-// detects.
+// Per fault number the table's rows can hold: the number of its class
+// under `vectors`, classes numbered from 0 in the order of their lowest
+// fault; NoClass for a fault no input vector detects. Per class number:
+// its size.
 struct FaultClassNumbers {
     std::vector<uint32_t> number;
     std::vector<uint32_t> size;
 };
 
-FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors,
-                                     uint32_t nodeCount);
+FaultClassNumbers numberFaultClasses(const PatternSet& patterns, const std::vector<uint32_t>& vectors);
+
+// The number of the fault's class; NoClass beyond the faults numbered.
+inline uint32_t classNumberOf(const FaultClassNumbers& numbers, uint64_t fault) {
+    return fault < numbers.number.size() ? numbers.number[fault] : NoClass;
+}
 
 // The classes after each vector of `order` in turn.
 std::vector<uint32_t> classesAfterEach(const PatternSet& patterns, const std::vector<uint32_t>& order);

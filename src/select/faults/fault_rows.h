@@ -43,6 +43,18 @@ inline size_t tableWords(const PatternSet& patterns) {
     return rowWords(patterns, 0, static_cast<uint32_t>(patterns.faultTable.rows.size()));
 }
 
+// One past the last node the row detects a fault of: 0 for a row that
+// detects none.
+inline uint64_t nodesReached(const FaultTableRow& row) {
+    for (uint32_t word = row.words; word-- > 0;) {
+        uint64_t any = faultPlane(row, 0)[word] | faultPlane(row, 1)[word];
+        if (any != 0) {
+            return uint64_t{word} * 64 + 64 - static_cast<uint64_t>(std::countl_zero(any));
+        }
+    }
+    return 0;
+}
+
 // Whether test(fault) holds for some fault the row detects, tried in the
 // order of forEachFault up to the first that passes.
 template <class Test>

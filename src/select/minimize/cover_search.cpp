@@ -38,11 +38,12 @@ struct SearchState {
 
 uint32_t bestSize(const SearchState& search) { return static_cast<uint32_t>(search.best.size()); }
 
-// A greedy cover under the costs, brought to a local optimum; kept when smaller.
-void offerCover(SearchState& search, const std::vector<double>& cost, WorkBudget& budget) {
+// A greedy cover under the costs, brought to a local optimum (or down to
+// `floor`, a lower bound); kept when smaller.
+void offerCover(SearchState& search, const std::vector<double>& cost, uint32_t floor, WorkBudget& budget) {
     CoverSolution solution = emptySolution(search.instance);
     completeCover(solution, search.instance, cost, budget);
-    polishCover(solution, search.instance, cost, search.scratch, budget);
+    polishCover(solution, search.instance, cost, floor, search.scratch, budget);
     if (solution.uncovered == 0 && solution.size < bestSize(search)) {
         search.best = chosenColumns(solution);
     }
@@ -100,7 +101,7 @@ double raiseBound(SearchState& search, uint32_t knownCoverSize, std::vector<doub
             }
         }
         if (step % StepsPerHeuristic == 0) {
-            offerCover(search, lagrangian.reducedCost, budget);
+            offerCover(search, lagrangian.reducedCost, integerBound(best), budget);
         }
         if (stepFactor < MinStepFactor ||
             !stepMultipliers(lagrangian, instance, target, stepFactor,
@@ -145,15 +146,23 @@ CoverSearchResult searchCover(const CoverInstance& instance, uint32_t knownCover
         return result;
     }
     SearchState search{instance, {}, SwapScratch{}};
+    // Where a bound that costs a pass or two meets the first cover or the
+    // known one, nothing is left to do.
+    uint32_t floor = quickLowerBound(instance, budget);
     {
         CoverSolution first = emptySolution(instance);
         std::vector<double> unitCost(instance.columnCount, 1.0);
         completeCover(first, instance, unitCost, budget);
-        polishCover(first, instance, unitCost, search.scratch, budget);
+        if (floor < knownCoverSize) {
+            polishCover(first, instance, unitCost, floor, search.scratch, budget);
+        }
         search.best = chosenColumns(first);
     }
-
-    uint32_t floor = disjointElementCount(instance, budget);
+    if (bestSize(search) <= floor || knownCoverSize <= floor) {
+        result.columns = search.best;
+        result.lowerBound = std::min(floor, bestSize(search));
+        return result;
+    }
     std::vector<double> multipliers;
     WorkBudget part = shareOf(budget, 1, 2);
     double lagrangianValue = raiseBound(search, knownCoverSize, multipliers, part);

@@ -12,7 +12,8 @@ CoverSolution emptySolution(const CoverInstance& instance) {
     return solution;
 }
 
-void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column) {
+void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column, WorkBudget& budget) {
+    uint64_t work = columnSize(instance, column);
     ++solution.size;
     for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
         uint32_t demand = instance.demand[*e];
@@ -22,15 +23,18 @@ void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t 
             solution.uncovered -= before + 1 == demand ? 1 : 0;
         } else if (before == demand) {
             // The column not yet marked: these are the others, no longer critical.
-            forChosenColumns(solution, instance, *e, [&](uint32_t other) { --solution.criticalCount[other]; });
+            work += forChosenColumns(solution, instance, *e,
+                                     [&](uint32_t other) { --solution.criticalCount[other]; });
         }
         solution.coverCount[*e] = before + 1;
         solution.coverSum[*e] += column;
     }
     solution.chosen[column] = 1;
+    spendWork(budget, work);
 }
 
-void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column) {
+void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column, WorkBudget& budget) {
+    uint64_t work = columnSize(instance, column);
     solution.chosen[column] = 0;
     --solution.size;
     for (const uint32_t* e = columnBegin(instance, column); e != columnEnd(instance, column); ++e) {
@@ -42,9 +46,11 @@ void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32
             solution.uncovered += before == demand ? 1 : 0;
         } else if (before == demand + 1) {
             // The column no longer marked: the others, critical again.
-            forChosenColumns(solution, instance, *e, [&](uint32_t other) { ++solution.criticalCount[other]; });
+            work += forChosenColumns(solution, instance, *e,
+                                     [&](uint32_t other) { ++solution.criticalCount[other]; });
         }
     }
+    spendWork(budget, work);
 }
 
 std::vector<uint32_t> chosenColumns(const CoverSolution& solution) {
@@ -61,8 +67,7 @@ void dropRedundant(CoverSolution& solution, const CoverInstance& instance,
                    const std::vector<uint32_t>& order, WorkBudget& budget) {
     for (uint32_t column : order) {
         if (solution.chosen[column] && solution.criticalCount[column] == 0) {
-            removeColumn(solution, instance, column);
-            spendWork(budget, columnSize(instance, column));
+            removeColumn(solution, instance, column, budget);
         }
     }
 }
@@ -128,8 +133,7 @@ void completeCover(CoverSolution& solution, const CoverInstance& instance,
                 spendWork(budget, elementDegree(instance, *e));
             }
         }
-        addColumn(solution, instance, c);
+        addColumn(solution, instance, c, budget);
         newlyCovered[c] = 0;
-        spendWork(budget, columnSize(instance, c));
     }
 }

@@ -21,24 +21,28 @@ struct CoverSolution {
 };
 
 // Calls visit(column) for each chosen column of `element`: the sole one
-// from coverSum when one covers it, else those of its list.
+// from coverSum when one covers it, else those of its list. Returns the
+// entries it looked at.
 template <typename Visit>
-void forChosenColumns(const CoverSolution& solution, const CoverInstance& instance, uint32_t element,
-                      Visit visit) {
+uint64_t forChosenColumns(const CoverSolution& solution, const CoverInstance& instance, uint32_t element,
+                          Visit visit) {
     if (solution.coverCount[element] == 1) {
         visit(static_cast<uint32_t>(solution.coverSum[element]));
-        return;
+        return 1;
     }
     for (const uint32_t* c = elementBegin(instance, element); c != elementEnd(instance, element); ++c) {
         if (solution.chosen[*c]) {
             visit(*c);
         }
     }
+    return elementDegree(instance, element);
 }
 
 CoverSolution emptySolution(const CoverInstance& instance);
-void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column);
-void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column);
+// Both spend what they look at: the column's list, and the list of every
+// element whose critical columns change.
+void addColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column, WorkBudget& budget);
+void removeColumn(CoverSolution& solution, const CoverInstance& instance, uint32_t column, WorkBudget& budget);
 
 // The chosen columns, ascending.
 std::vector<uint32_t> chosenColumns(const CoverSolution& solution);

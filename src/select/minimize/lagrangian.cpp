@@ -128,3 +128,10 @@ uint32_t disjointElementCount(const CoverInstance& instance, WorkBudget& budget)
     spendWork(budget, 2 * instance.elementColumns.size());
     return count;
 }
+
+uint32_t quickLowerBound(const CoverInstance& instance, WorkBudget& budget) {
+    Lagrangian start = startLagrangian(instance);
+    evaluateLagrangian(start, instance, budget);
+    spendWork(budget, instance.elementColumns.size());
+    return std::max(disjointElementCount(instance, budget), integerBound(start.value));
+}

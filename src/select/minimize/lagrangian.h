@@ -53,3 +53,8 @@ uint32_t integerBound(double value);
 // The demands of elements no two of which share a column, taken by
 // ascending degree: every cover needs that many columns for them.
 uint32_t disjointElementCount(const CoverInstance& instance, WorkBudget& budget);
+
+// The larger of the two bounds above that cost a pass or two: the disjoint
+// elements' demands, and L of the first multipliers (every demand over the
+// largest column that can meet it).
+uint32_t quickLowerBound(const CoverInstance& instance, WorkBudget& budget);

@@ -6,6 +6,7 @@
 #include "select/minimize/cover_search.h"
 #include "select/minimize/cover_reduction.h"
 #include "select/minimize/kept_cover.h"
+#include "select/minimize/lagrangian.h"
 #include "select/phases/flag_coverage.h"
 #include "select/phases/selection_state.h"
 
@@ -14,6 +15,7 @@ namespace {
 constexpr uint64_t BaseWork = uint64_t{1} << 28;
 constexpr uint64_t WorkPerTableWord = 192;
 constexpr uint64_t WorkPerDetection = 500;
+constexpr uint64_t WorkPerElement = 50000;
 
 uint32_t selectedCount(const std::vector<int32_t>& state) {
     return static_cast<uint32_t>(std::count(state.begin(), state.end(), Selected));
@@ -24,7 +26,7 @@ uint32_t selectedCount(const std::vector<int32_t>& state) {
 MinimizeWork minimizeWork(const PatternSet& patterns) {
     // Every row counted at the width of the widest.
     uint64_t tableWords = 2 * static_cast<uint64_t>(patterns.faultTable.rows.size()) * patterns.faultTable.maxWords;
-    return MinimizeWork{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection};
+    return MinimizeWork{BaseWork + WorkPerTableWord * tableWords, WorkPerDetection, WorkPerElement};
 }
 
 uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns, const FaultDemands* demands,
@@ -34,11 +36,16 @@ uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns
     WorkBudget budget{workLimit.fixed, 0};
 
     KeptCover cover = buildKeptCover(table, selection.state, demands, budget);
-    reduceKeptCover(cover, budget);
-    budget.limit += workLimit.perDetection * cover.residual.columnElements.size();
-    auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
     // The optimum is the fixed vectors plus an optimal cover of the residual
-    // instance, so the default count less the fixed ones bounds the latter.
+    // instance, so the default count less the fixed ones bounds the latter;
+    // where a quick lower bound meets it, the default set is optimal.
+    if (quickLowerBound(cover.residual, budget) + cover.fixedVectors.size() >= defaultCount) {
+        return defaultCount;
+    }
+    reduceKeptCover(cover, budget);
+    budget.limit += workLimit.perDetection * cover.residual.columnElements.size() +
+                    workLimit.perElement * cover.residual.elementCount;
+    auto fixedCount = static_cast<uint32_t>(cover.fixedVectors.size());
     uint32_t defaultRest = defaultCount - std::min(defaultCount, fixedCount);
     CoverSearchResult found = searchCover(cover.residual, defaultRest, budget);
 

@@ -10,18 +10,22 @@
 #include "select/faults/fault_demands.h"
 #include "select/phases/selection_state.h"
 
-// The steps the search may take: a fixed number, and a number per detection
-// of the covering instance once it is reduced.
+// The steps the search may take: a fixed number, and numbers per detection
+// and per element of the covering instance once it is reduced.
 struct MinimizeWork {
     uint64_t fixed = 0;
     uint64_t perDetection = 0;
+    uint64_t perElement = 0;
 };
 
 // Small tables get a fixed amount of search; larger ones a fixed amount per
 // table word on top, which keeps the search in proportion with the default
 // selection, whose work grows with the table too; and a covering instance
 // gets an amount per detection, what a few hundred steps of the subgradient
-// take, as a dense one needs them whatever the size of its table.
+// take, as a dense one needs them whatever the size of its table, and an
+// amount per element, a few runs of the weighted local search: where every
+// column holds hundreds of elements and the bound says little, each run
+// takes steps in proportion to the elements before it settles.
 MinimizeWork minimizeWork(const PatternSet& patterns);
 
 // Replaces the selected vectors by a set that is never larger (the default

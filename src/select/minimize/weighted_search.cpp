@@ -9,6 +9,11 @@ namespace {
 // the last one if that is more.
 constexpr uint64_t StallPerItem = 50;
 constexpr uint64_t StallFactor = 8;
+// A run that has not found a smaller cover of its own for RestartPerColumn
+// steps per column starts over from the first cover, with fresh weights and
+// the random numbers where they are: a run that settles in one region
+// rarely leaves it, and another run finds what it misses.
+constexpr uint64_t RestartPerColumn = 200;
 
 // A set of numbers below a bound, listed in any order, with the place of each.
 struct IndexedSet {
@@ -46,6 +51,30 @@ struct WeightedSearch {
     IndexedSet unmetElements;
     uint64_t step = 0;
 };
+
+// Nothing chosen: every element unmet, every column scores its size.
+WeightedSearch emptySearch(const CoverInstance& instance, WorkBudget& budget) {
+    WeightedSearch search{instance,
+                          budget,
+                          std::vector<uint8_t>(instance.columnCount, 0),
+                          std::vector<uint8_t>(instance.columnCount, 1),
+                          std::vector<int64_t>(instance.columnCount, 0),
+                          std::vector<uint64_t>(instance.columnCount, 0),
+                          std::vector<uint32_t>(instance.elementCount, 0),
+                          std::vector<uint64_t>(instance.elementCount, 0),
+                          std::vector<uint64_t>(instance.elementCount, 1),
+                          IndexedSet{{}, std::vector<uint32_t>(instance.columnCount, 0)},
+                          IndexedSet{{}, std::vector<uint32_t>(instance.elementCount, 0)},
+                          0};
+    for (uint32_t c = 0; c < instance.columnCount; ++c) {
+        search.score[c] = columnSize(instance, c);
+    }
+    for (uint32_t e = 0; e < instance.elementCount; ++e) {
+        insertItem(search.unmetElements, e);
+    }
+    spendWork(budget, uint64_t{instance.columnCount} + instance.elementCount);
+    return search;
+}
 
 // Calls visit(column) for each chosen column of `element`: the sole one from
 // coverSum when one covers it, else those of its list.
@@ -179,53 +208,49 @@ std::vector<uint32_t> searchWithWeights(const CoverInstance& instance, const std
     if (cover.size() <= goal || !workLeft(budget)) {
         return best;
     }
-    WeightedSearch search{instance,
-                          budget,
-                          std::vector<uint8_t>(instance.columnCount, 0),
-                          std::vector<uint8_t>(instance.columnCount, 1),
-                          std::vector<int64_t>(instance.columnCount, 0),
-                          std::vector<uint64_t>(instance.columnCount, 0),
-                          std::vector<uint32_t>(instance.elementCount, 0),
-                          std::vector<uint64_t>(instance.elementCount, 0),
-                          std::vector<uint64_t>(instance.elementCount, 1),
-                          IndexedSet{{}, std::vector<uint32_t>(instance.columnCount, 0)},
-                          IndexedSet{{}, std::vector<uint32_t>(instance.elementCount, 0)}};
-    // Nothing chosen: every element unmet, every column scores its size.
-    for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        search.score[c] = columnSize(instance, c);
-    }
-    for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        insertItem(search.unmetElements, e);
-    }
-    for (uint32_t column : cover) {
-        addColumn(search, column);
-    }
-    uint32_t lastAdded = UINT32_MAX;
-    uint64_t lastFound = 0;
+    uint64_t step = 0;       // over all runs
+    uint64_t lastFound = 0;  // the step of the best cover
     uint64_t minStall = StallPerItem * (uint64_t{instance.columnCount} + instance.elementCount);
-    while (workLeft(budget) && search.step - lastFound < std::max(minStall, StallFactor * lastFound)) {
-        // A cover: the best so far when smaller; then one column less.
-        while (search.unmetElements.items.empty()) {
-            if (search.chosenColumns.items.size() < best.size()) {
-                best = search.chosenColumns.items;
-                lastFound = search.step;
-                std::sort(best.begin(), best.end());
-                if (best.size() <= goal) {
-                    return best;
+    uint64_t restartAfter = RestartPerColumn * instance.columnCount;
+    auto stalled = [&] { return step - lastFound >= std::max(minStall, StallFactor * lastFound); };
+    while (workLeft(budget) && !stalled()) {
+        WeightedSearch search = emptySearch(instance, budget);
+        for (uint32_t column : cover) {
+            addColumn(search, column);
+        }
+        size_t runBest = cover.size();
+        uint64_t runFound = step;  // the step of the run's best cover
+        uint32_t lastAdded = UINT32_MAX;
+        while (workLeft(budget) && !stalled() && step - runFound < restartAfter) {
+            // A cover: the best so far when smaller; then one column less.
+            while (search.unmetElements.items.empty()) {
+                size_t size = search.chosenColumns.items.size();
+                if (size < runBest) {
+                    runBest = size;
+                    runFound = step;
                 }
+                if (size < best.size()) {
+                    best = search.chosenColumns.items;
+                    lastFound = step;
+                    std::sort(best.begin(), best.end());
+                    if (best.size() <= goal) {
+                        return best;
+                    }
+                }
+                removeColumn(search, columnToDrop(search, UINT32_MAX));
             }
-            removeColumn(search, columnToDrop(search, UINT32_MAX));
+            ++step;
+            ++search.step;
+            uint32_t drop = columnToDrop(search, lastAdded);
+            if (drop != UINT32_MAX) {
+                removeColumn(search, drop);
+            }
+            uint32_t element = search.unmetElements.items[randomBelow(
+                random, static_cast<uint32_t>(search.unmetElements.items.size()))];
+            lastAdded = columnToAdd(search, element);
+            addColumn(search, lastAdded);
+            raiseUnmetWeights(search);
         }
-        ++search.step;
-        uint32_t drop = columnToDrop(search, lastAdded);
-        if (drop != UINT32_MAX) {
-            removeColumn(search, drop);
-        }
-        uint32_t element = search.unmetElements.items[randomBelow(
-            random, static_cast<uint32_t>(search.unmetElements.items.size()))];
-        lastAdded = columnToAdd(search, element);
-        addColumn(search, lastAdded);
-        raiseUnmetWeights(search);
     }
     return best;
 }

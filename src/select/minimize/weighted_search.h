@@ -3,7 +3,8 @@
 // the weights of the elements left unmet raised, so that the search moves
 // away from where it keeps failing. A step costs what the columns swapped
 // touch: scores, cover counts and the list of unmet elements are kept up to
-// date as columns come and go.
+// date as columns come and go. A run that stops finding smaller covers
+// starts over, from the same cover with fresh weights.
 #pragma once
 
 #include <cstdint>
