@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint64_t BaseWork = uint64_t{1} << 28;
+constexpr uint64_t BaseWork = uint64_t{1} << 30;
 constexpr uint64_t WorkPerTableWord = 32;
 
 // Makes `vectors` the chosen set, the vectors that join it chosen by `phase`.
