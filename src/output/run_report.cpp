@@ -191,7 +191,8 @@ void writeRunReport(ReplacementGroup& group, const std::string& prefix, const Ru
         ApplyOrder order = greedyApplyOrder(patterns, inFileOrder);
         std::optional<ClassColumns> classes;
         if (report.diagnostic) {
-            classes = ClassColumns{numberFaultClasses(patterns, inFileOrder), classesAfterEach(patterns, order.vectors)};
+            classes = ClassColumns{numberFaultClasses(patterns, inFileOrder),
+                                   classesAfterEach(patterns, order.vectors)};
         }
         // A report file is a new file: nothing is taken from one already there.
         ReplacementFile& faults = addReplacement(group, names[0], ExistingFile::NewFile);

@@ -7,8 +7,8 @@
 #include "select/diagnostic/class_restoring.h"
 #include "select/diagnostic/class_signatures.h"
 #include "select/diagnostic/fault_classes.h"
-#include "select/diagnostic/pair_cover_instance.h"
 #include "select/diagnostic/kept_demands.h"
+#include "select/diagnostic/pair_cover_instance.h"
 #include "select/diagnostic/shortfall_cover.h"
 #include "select/faults/fault_rows.h"
 #include "select/minimize/cover_reduction.h"
@@ -108,7 +108,8 @@ ClassCover searchClassCover(const PatternSet& patterns, const std::vector<uint32
     ClassCover best{start, 0};
     std::sort(best.vectors.begin(), best.vectors.end());
     FaultClasses classes = classesUnder(patterns, start, keptFaults(patterns, keep));
-    PartialModel model{patterns, classes, representativeMarks(patterns, classes), std::vector<uint32_t>(classCount(classes)),
+    PartialModel model{patterns, classes, representativeMarks(patterns, classes),
+                       std::vector<uint32_t>(classCount(classes)),
                        std::vector<uint8_t>(classCount(classes), 0), {}};
     for (uint32_t c = 0; c < classCount(classes); ++c) {
         model.classDemand[c] = keep[representativeOf(classes, c)];

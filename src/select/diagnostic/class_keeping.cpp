@@ -1,6 +1,5 @@
 #include "select/diagnostic/class_keeping.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "select/diagnostic/class_cover_search.h"

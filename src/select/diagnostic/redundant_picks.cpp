@@ -1,8 +1,8 @@
 #include "select/diagnostic/redundant_picks.h"
 
-#include "select/faults/fault_marks.h"
 #include "select/diagnostic/signature_key.h"
 #include "select/diagnostic/signature_map.h"
+#include "select/faults/fault_marks.h"
 
 namespace {
 

@@ -90,8 +90,9 @@ bool popBestCandidate(GainQueueOf<Gain>& queue, const GainSourceOf<Gain>& source
             std::pop_heap(queue.keys.begin(), queue.keys.end());
             queue.keys.pop_back();
             pick = keyVector(best);
-            queue.lastPickOutranked = static_cast<size_t>(std::count_if(
-                queue.replacedKeys.begin(), queue.replacedKeys.end(), [best](GainKeyOf<Gain> key) { return key > best; }));
+            queue.lastPickOutranked =
+                static_cast<size_t>(std::count_if(queue.replacedKeys.begin(), queue.replacedKeys.end(),
+                                                  [best](GainKeyOf<Gain> key) { return key > best; }));
             queue.replacedKeys.clear();
             ++queue.picks;
             return true;
