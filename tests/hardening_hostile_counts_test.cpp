@@ -33,12 +33,24 @@ const std::string TwoVectors = ".VECTORS 2\n.PATTERNS\n01\n10\n.TABLE\n01X\nX10\
 // The compacted file of TwoVectors with three variables, the last an output.
 const std::string TwoVectorsWritten = ".VECTORS 2\n\n.PATTERNS\n\n01x\n10x\n";
 
-TEST(HostileModelCounts, HugeNodeCountRunsOverTheNodesTheTableHolds) {
-    DesignRun run = runDesign(modelWithCounts("2000000000, 3, 1, 2, 0, 1"), TwoVectors);
+TEST(HostileModelCounts, HugeNodeCountRunsAndReportsOverTheNodesTheTableHolds) {
+    // No node has a line; the table and the summary reach three of them,
+    // and the report lists those three, the plot counting their six faults.
+    DesignRun run = runDesign(modelWithCounts("2000000000, 3, 1, 2, 0, 1"), TwoVectors, {}, {"-report", "r"});
     EXPECT_EQ(run.result.status, 0) << run.result.err;
     EXPECT_EQ(run.result.out, completeRun(0, 2, 3, 2000000000u));
     EXPECT_EQ(run.result.err, "");
     EXPECT_EQ(run.files["design.tst"], TwoVectorsWritten);
+    EXPECT_EQ(run.files["r.faults.csv"],
+              "node,node_name,variable,fault,class,input_detections,chosen_detections,first_chosen_vector,status\r\n"
+              "0,,,0,detectable,1,1,0,covered\r\n0,,,1,detectable,0,0,,undetected\r\n"
+              "1,,,0,undetectable,0,0,,undetectable\r\n1,,,1,detectable,2,2,0,covered\r\n"
+              "2,,,0,detectable,1,1,1,covered\r\n2,,,1,undetectable,0,0,,undetectable\r\n");
+    EXPECT_EQ(run.files["r.vectors.csv"],
+              "position,input_vector,detected_faults,unique_faults,phase,apply_order,covered_after,"
+              "coverage_after_percent\r\n0,0,2,1,essential,1,2,50.000000\r\n1,1,2,1,essential,2,3,75.000000\r\n");
+    EXPECT_NE(run.files["r.coverage.svg"].find("Fault coverage 50.00 % (3 of 6 faults)"), std::string::npos);
+    EXPECT_EQ(run.files.size(), 5u);
 }
 
 TEST(HostileModelCounts, NodeCountBeyondThirtyOneBitsIsTakenAsTheLargestCount) {

@@ -123,8 +123,10 @@ TEST(OptionScan, ChecksTheArgumentCount) {
     EXPECT_EQ(parseError({}), usage);
     EXPECT_EQ(parseError({"1", "2", "3", "4", "5", "6", "7", "8"}), usage);
     EXPECT_EQ(parse({"1", "2", "3", "4", "5", "6", "d"}).designName, "d");
-    RunOptions later = parse({"1", "2", "3", "4", "5", "6", "-output", "o", "-keep_table", "-order", "coverage", "d"});
+    RunOptions later =
+        parse({"1", "2", "3", "4", "5", "6", "-output", "o", "-keep_table", "-order", "coverage", "-diagnostic", "d"});
     EXPECT_EQ(later.outputFile, "o");
+    EXPECT_TRUE(later.selection.diagnostic);
     EXPECT_TRUE(later.keepTable);
     EXPECT_TRUE(later.selection.coverageOrder);
     EXPECT_EQ(later.designName, "d");

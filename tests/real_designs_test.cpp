@@ -8,8 +8,10 @@
 #include <expat.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -523,6 +525,27 @@ TEST(RealDesignOutputs, KeepTheTableAndOrderByCoverage) {
     }
 }
 
+// A design name of bytes that are not UTF-8 and of control bytes still
+// gives a plot an XML parser reads: each such byte is U+FFFD in its title.
+TEST(RealDesignOutputs, PlotOfADesignNamedInBytesThatAreNotTextIsWellFormed) {
+    const std::string name = "c17\xff\x01\xc3(\xed\xa0\x80\t&";
+    const std::string replacement = "\xef\xbf\xbd";
+    ScratchDir work;
+    for (const char* extension : {".agm", ".tst"}) {
+        fs::copy_file(realDesignDir("c17") / (std::string("c17") + extension), work / (name + extension));
+    }
+    RunRequest request;
+    request.workDir = work.path();
+    request.args = {"-report", "r", name};
+    BinaryResult result = runBinary(request);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string svg = readFile(work / "r.coverage.svg");
+    EXPECT_EQ(parsePlot(svg).curves.size(), 2u);
+    const std::string title = "c17" + replacement + replacement + replacement + "(" + replacement + replacement +
+                              replacement + "\t&amp;: coverage";
+    EXPECT_NE(svg.find("<title>" + title + "</title>"), std::string::npos) << svg.substr(0, 400);
+}
+
 // "-n_detect 1" chooses the default set and adds its line.
 TEST(RealDesignDemands, OneDetectionIsTheDefault) {
     ScratchDir plainWork, oneWork;
@@ -533,6 +556,103 @@ TEST(RealDesignDemands, OneDetectionIsTheDefault) {
     EXPECT_NE(plain.out.find(coveredLine), std::string::npos);
     EXPECT_EQ(one.out, std::string(plain.out).replace(plain.out.find(coveredLine), coveredLine.size(),
                                                        coveredLine + "Detected at least 1 times: 856 of 856 faults\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// The classes of the faults the input detects under `vectors`: each fault's
+// detecting vectors among them, with the faults they do not detect as one
+// class; per fault its signature, and the classes counted.
+struct Classes {
+    std::map<size_t, std::vector<size_t>> signature;
+    size_t count = 0;
+};
+
+Classes classesUnder(const OriginalDesign& original, const std::vector<size_t>& vectors) {
+    Classes classes;
+    for (const std::string& row : original.table) {
+        for (size_t fault : faultsOf(row)) {
+            classes.signature[fault];
+        }
+    }
+    for (size_t vector : vectors) {
+        for (size_t fault : faultsOf(original.table[vector])) {
+            classes.signature[fault].push_back(vector);
+        }
+    }
+    std::set<std::vector<size_t>> distinct;
+    for (auto& [fault, signature] : classes.signature) {
+        std::sort(signature.begin(), signature.end());
+        distinct.insert(signature);
+    }
+    classes.count = distinct.size();
+    return classes;
+}
+
+// "-diagnostic -report" on c432, checked against classes counted here from
+// the original table: the written vectors keep every class of the input,
+// the console says so, the faults file numbers each fault's class in the
+// order of its lowest fault with its size, and the vectors file counts the
+// classes after each vector of its apply order.
+TEST(RealDesignDiagnostic, KeepsEveryClassOfC432) {
+    OriginalDesign original = readOriginal(realDesignDir("c432") / "c432.agm", realDesignDir("c432") / "c432.tst");
+    ScratchDir work;
+    BinaryResult result = runOnCopy("c432", {"-diagnostic", "-report", "r"}, work);
+    ASSERT_EQ(result.status, 0) << result.err;
+    uint32_t chosen = printedNumber(result.out, "Chose ([0-9]+) vectors\n");
+    std::vector<size_t> picked = writtenVectors(original, readFile(work / "c432.tst"), chosen);
+
+    std::vector<size_t> everyVector(original.table.size());
+    std::iota(everyVector.begin(), everyVector.end(), size_t{0});
+    size_t inputClasses = classesUnder(original, everyVector).count;
+    Classes kept = classesUnder(original, picked);
+    EXPECT_EQ(inputClasses, 327u);
+    EXPECT_EQ(kept.count, inputClasses);
+    EXPECT_LE(chosen, 78u) << "the greedy top-up's size";
+    std::string line = "Distinguished " + std::to_string(kept.count) + " of " + std::to_string(inputClasses) +
+                       " fault classes\n";
+    EXPECT_NE(result.out.find("(i.e. 92.880259 %)\n" + line + "\nDeleting"), std::string::npos) << result.out;
+
+    std::vector<std::vector<std::string>> faults = csvRecords(readFile(work / "r.faults.csv"));
+    ASSERT_EQ(faults.size(), 2 * original.summary.size() + 1);
+    EXPECT_EQ(faults[0][9] + "," + faults[0][10], "diagnostic_class,class_size");
+    std::map<std::vector<size_t>, size_t> numberOf;
+    std::map<std::vector<size_t>, size_t> sizeOf;
+    for (const auto& [fault, signature] : kept.signature) {
+        numberOf.emplace(signature, numberOf.size());
+        ++sizeOf[signature];
+    }
+    for (size_t fault = 0; fault < 2 * original.summary.size(); ++fault) {
+        const std::vector<std::string>& fields = faults[fault + 1];
+        ASSERT_EQ(fields.size(), 11u);
+        auto found = kept.signature.find(fault);
+        bool detected = found != kept.signature.end();
+        EXPECT_EQ(fields[9], detected ? std::to_string(numberOf[found->second]) : "") << "fault " << fault;
+        EXPECT_EQ(fields[10], detected ? std::to_string(sizeOf[found->second]) : "") << "fault " << fault;
+    }
+
+    std::vector<std::vector<std::string>> vectors = csvRecords(readFile(work / "r.vectors.csv"));
+    ASSERT_EQ(vectors.size(), picked.size() + 1);
+    EXPECT_EQ(vectors[0][8], "classes_after");
+    std::vector<size_t> applied(picked.size());
+    std::map<size_t, std::string> classesAfter;  // by apply place
+    size_t diagnosticPhases = 0;
+    for (size_t k = 0; k < picked.size(); ++k) {
+        const std::vector<std::string>& fields = vectors[k + 1];
+        ASSERT_EQ(fields.size(), 9u);
+        size_t place = std::stoul(fields[5]) - 1;
+        ASSERT_LT(place, picked.size());
+        applied[place] = picked[k];
+        classesAfter[place] = fields[8];
+        diagnosticPhases += fields[4] == "diagnostic" ? 1 : 0;
+    }
+    EXPECT_GT(diagnosticPhases, 0u);
+    for (size_t place = 0; place < applied.size(); ++place) {
+        std::vector<size_t> prefix(applied.begin(), applied.begin() + static_cast<std::ptrdiff_t>(place) + 1);
+        EXPECT_EQ(classesAfter[place], std::to_string(classesUnder(original, prefix).count)) << "place " << place;
+    }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ struct LaterOption {
 };
 constexpr LaterOption LaterOptions[] = {
     {"-minimize", false}, {"-report", true},      {"-n_detect", true}, {"-max_vectors", true},
-    {"-output", true},    {"-keep_table", false}, {"-order", true}};
+    {"-output", true},    {"-keep_table", false}, {"-order", true},     {"-diagnostic", false}};
 
 // A value that names files: not empty, and its last part a name, not a
 // directory ("dir/", ".", "..").
@@ -160,6 +160,8 @@ RunOptions parseCommandLine(int argc, const char* const* argv) {
             options.selection.detectionsGiven = true;
         } else if (std::strcmp(argument, "-max_vectors") == 0) {
             options.selection.vectorBudget = parseCount(argument, valueAfter(i, argc, argv));
+        } else if (std::strcmp(argument, "-diagnostic") == 0) {
+            options.selection.diagnostic = true;
         } else if (std::strcmp(argument, "-output") == 0) {
             options.outputFile = fileNameValue(argument, valueAfter(i, argc, argv));
         } else if (std::strcmp(argument, "-keep_table") == 0) {

@@ -27,6 +27,7 @@ RunReport reportOf(const RunOptions& options, const SelectionResult& selection) 
     report.detections = options.selection.detectionsGiven ? options.selection.detections : 0;
     report.faultCoverActive = options.selection.faultCoverActive;
     report.budgetBinds = selection.budgetBinds;
+    report.diagnostic = options.selection.diagnostic;
     if (options.selection.faultCoverActive) {
         report.faultCoverPercent = options.selection.faultCoverPercent;
     }

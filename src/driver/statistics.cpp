@@ -20,6 +20,10 @@ void printFigures(const SelectionResult& selection) {
         std::printf("Detected at least %u times: %u of %u faults\n", selection.detections->times,
                     selection.detections->met, selection.detections->total);
     }
+    if (selection.classes) {
+        std::printf("Distinguished %u of %u fault classes\n", selection.classes->distinguished,
+                    selection.classes->total);
+    }
     if (selection.bound) {
         std::printf(selection.bound->upper ? "Upper bound %llu faults\n" : "Lower bound %llu vectors\n",
                     static_cast<unsigned long long>(selection.bound->value));

@@ -2,14 +2,13 @@
 #include "output/compacted_writer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
-#include <string_view>
 
 #include "base/fatal_error.h"
 #include "output/replacement_group.h"
+#include "select/faults/fault_rows.h"
 
 namespace {
 
@@ -86,8 +85,6 @@ void writeRow(ReplacementFile& out, RowLayout& layout, const PatternSet& pattern
     appendBytes(out, "\n", 1);
 }
 
-void appendText(ReplacementFile& out, std::string_view text) { appendBytes(out, text.data(), text.size()); }
-
 // Symbols per written table row: up to the last node any written row
 // detects a fault of, at least one where the model has a node.
 uint64_t tableWidth(const std::vector<uint32_t>& written, const PatternSet& patterns, uint32_t nodeCount) {
@@ -96,14 +93,7 @@ uint64_t tableWidth(const std::vector<uint32_t>& written, const PatternSet& patt
         if (vector >= patterns.faultTable.rows.size()) {
             continue;
         }
-        const FaultTableRow& row = patterns.faultTable.rows[vector];
-        for (uint32_t word = row.words; word-- > 0;) {
-            uint64_t any = row.bits[word] | row.bits[row.words + word];
-            if (any != 0) {
-                reach = std::max<uint64_t>(reach, uint64_t{word} * 64 + 64 - static_cast<uint64_t>(std::countl_zero(any)));
-                break;
-            }
-        }
+        reach = std::max(reach, nodesReached(patterns.faultTable.rows[vector]));
     }
     return std::min<uint64_t>(std::max<uint64_t>(reach, 1), nodeCount);
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "output/xml_text.h"
+
 namespace {
 
 // The frame, in SVG user units. The 100 % line lies a little below the
@@ -20,22 +22,6 @@ const char* const InputColour = "#7f7f7f";
 const char* const ChosenColour = "#1f5fbf";
 const char* const TargetColour = "#bf3f1f";
 const char* const BudgetColour = "#2f8f3f";
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default:
-                // Control characters other than tab are not allowed in XML 1.0.
-                out += static_cast<unsigned char>(ch) < 0x20 && ch != '\t' ? '?' : ch;
-        }
-    }
-    return out;
-}
 
 std::string number(double value) {
     char text[32];
@@ -89,20 +75,18 @@ std::string line(double x1, double y1, double x2, double y2, const char* colour,
 }
 
 // The curve, with its end in words as the title a viewer shows over it.
-std::string polyline(const std::vector<CoveragePoint>& curve, const Axes& axes, uint32_t detectable,
-                     const char* colour, const char* id, const std::string& name) {
-    std::string points;
-    for (const CoveragePoint& point : curve) {
-        points += number(axes.x(point.vectors)) + "," + number(axes.y(point.covered, detectable)) + " ";
-    }
-    if (!points.empty()) {
-        points.pop_back();
+void writePolyline(ReplacementFile& svg, const std::vector<CoveragePoint>& curve, const Axes& axes, uint32_t detectable,
+                   const char* colour, const char* id, const std::string& name) {
+    appendText(svg, std::string("  <polyline id=\"") + id + "\" fill=\"none\" stroke=\"" + colour +
+                        "\" stroke-width=\"2\" points=\"");
+    for (size_t k = 0; k < curve.size(); ++k) {
+        appendText(svg, k == 0 ? "" : " ");
+        appendText(svg, number(axes.x(curve[k].vectors)) + "," + number(axes.y(curve[k].covered, detectable)));
     }
     CoveragePoint end = curve.empty() ? CoveragePoint{} : curve.back();
-    return std::string("  <polyline id=\"") + id + "\" fill=\"none\" stroke=\"" + colour +
-           "\" stroke-width=\"2\" points=\"" + points + "\">\n    <title>" + name + ": " +
-           std::to_string(end.covered) + " of " + std::to_string(detectable) + " detectable faults after " +
-           std::to_string(end.vectors) + " vectors</title>\n  </polyline>\n";
+    appendText(svg, "\">\n    <title>" + name + ": " + std::to_string(end.covered) + " of " +
+                        std::to_string(detectable) + " detectable faults after " + std::to_string(end.vectors) +
+                        " vectors</title>\n  </polyline>\n");
 }
 
 std::string text(double x, double y, const std::string& body, const char* extra = "") {
@@ -128,33 +112,33 @@ std::vector<CoveragePoint> sampleCurve(const std::vector<uint32_t>& coveredAfter
     return curve;
 }
 
-std::string coveragePlotSvg(const CoveragePlot& plot) {
+void writeCoveragePlot(ReplacementFile& svg, const CoveragePlot& plot) {
     const Axes axes = axesFor(std::max(plot.inputVectors, plot.chosenVectors));
     const char* const Dashed = " stroke-width=\"1.5\" stroke-dasharray=\"6 4\"";
 
-    std::string svg;
-    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + number(Width) + "\" height=\"" +
-           number(Height) + "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) + "\"" +
-           " font-family=\"sans-serif\" font-size=\"13\">\n";
-    svg += "  <title>" + escaped(plot.title) + ": coverage</title>\n";
-    svg += "  <rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    svg += text(Left, 30, escaped(plot.title) + ": coverage", " font-size=\"17\" font-weight=\"bold\"");
-    svg += text(Left, 52,
-                "Fault coverage " + share(plot.coveredFaults, plot.faultCount) + " % (" +
-                    std::to_string(plot.coveredFaults) + " of " + std::to_string(plot.faultCount) +
-                    " faults), test coverage " + share(plot.detectableCovered, plot.detectableCount) + " % (" +
-                    std::to_string(plot.detectableCovered) + " of " + std::to_string(plot.detectableCount) +
-                    " detectable faults)");
-    svg += text(Left, 70,
-                "Used " + std::to_string(plot.cycleCount) + " cycles, chose " + std::to_string(plot.chosenVectors) +
-                    " of " + std::to_string(plot.inputVectors) + " vectors");
+    appendText(svg, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    appendText(svg, "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + number(Width) +
+                        "\" height=\"" + number(Height) + "\" viewBox=\"0 0 " + number(Width) + " " + number(Height) +
+                        "\"" + " font-family=\"sans-serif\" font-size=\"13\">\n");
+    appendText(svg, "  <title>" + xmlText(plot.title) + ": coverage</title>\n");
+    appendText(svg, "  <rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n");
+    appendText(svg, text(Left, 30, xmlText(plot.title) + ": coverage", " font-size=\"17\" font-weight=\"bold\""));
+    appendText(svg, text(Left, 52,
+                         "Fault coverage " + share(plot.coveredFaults, plot.faultCount) + " % (" +
+                             std::to_string(plot.coveredFaults) + " of " + std::to_string(plot.faultCount) +
+                             " faults), test coverage " + share(plot.detectableCovered, plot.detectableCount) + " % (" +
+                             std::to_string(plot.detectableCovered) + " of " + std::to_string(plot.detectableCount) +
+                             " detectable faults)"));
+    appendText(svg,
+               text(Left, 70,
+                    "Used " + std::to_string(plot.cycleCount) + " cycles, chose " + std::to_string(plot.chosenVectors) +
+                        " of " + std::to_string(plot.inputVectors) + " vectors"));
 
     // Grid and ticks: every 10 % up; every power of ten across, and the axis end.
     for (int percent = 0; percent <= 100; percent += 10) {
         double y = axes.yOfPercent(percent);
-        svg += line(Left, y, Right, y, "#e0e0e0");
-        svg += text(Left - 8, y + 4, std::to_string(percent), " text-anchor=\"end\"");
+        appendText(svg, line(Left, y, Right, y, "#e0e0e0"));
+        appendText(svg, text(Left - 8, y + 4, std::to_string(percent), " text-anchor=\"end\""));
     }
     std::vector<uint64_t> ticks;
     for (uint64_t tick = 1; tick <= axes.end; tick *= 10) {
@@ -165,18 +149,20 @@ std::string coveragePlotSvg(const CoveragePlot& plot) {
     }
     for (uint64_t tick : ticks) {
         double x = axes.x(tick);
-        svg += line(x, Top, x, Bottom + 5, "#e0e0e0");
-        svg += text(x, Bottom + 20, std::to_string(tick), " text-anchor=\"middle\"");
+        appendText(svg, line(x, Top, x, Bottom + 5, "#e0e0e0"));
+        appendText(svg, text(x, Bottom + 20, std::to_string(tick), " text-anchor=\"middle\""));
     }
     // The plot area runs from 0 to 100 %; the frame around it leaves room above.
-    svg += "  <rect id=\"plot-area\" x=\"" + number(Left) + "\" y=\"" + number(FullTop) + "\" width=\"" +
-           number(Right - Left) + "\" height=\"" + number(Bottom - FullTop) + "\" fill=\"none\"/>\n";
-    svg += "  <rect id=\"frame\" x=\"" + number(Left) + "\" y=\"" + number(Top) + "\" width=\"" +
-           number(Right - Left) + "\" height=\"" + number(Bottom - Top) + "\" fill=\"none\" stroke=\"black\"/>\n";
-    svg += text((Left + Right) / 2, Bottom + 44, "vectors applied (logarithmic scale)", " text-anchor=\"middle\"");
-    svg += "  <text transform=\"translate(28 " + number((FullTop + Bottom) / 2) +
-           ") rotate(-90)\" text-anchor=\"middle\">test coverage, % of " + std::to_string(plot.detectableCount) +
-           " detectable faults</text>\n";
+    appendText(svg, "  <rect id=\"plot-area\" x=\"" + number(Left) + "\" y=\"" + number(FullTop) + "\" width=\"" +
+                        number(Right - Left) + "\" height=\"" + number(Bottom - FullTop) + "\" fill=\"none\"/>\n");
+    appendText(svg, "  <rect id=\"frame\" x=\"" + number(Left) + "\" y=\"" + number(Top) + "\" width=\"" +
+                        number(Right - Left) + "\" height=\"" + number(Bottom - Top) +
+                        "\" fill=\"none\" stroke=\"black\"/>\n");
+    appendText(svg,
+               text((Left + Right) / 2, Bottom + 44, "vectors applied (logarithmic scale)", " text-anchor=\"middle\""));
+    appendText(svg, "  <text transform=\"translate(28 " + number((FullTop + Bottom) / 2) +
+                        ") rotate(-90)\" text-anchor=\"middle\">test coverage, % of " +
+                        std::to_string(plot.detectableCount) + " detectable faults</text>\n");
 
     // The run's limits, where they fall within the axes.
     std::vector<std::pair<const char*, std::string>> marks;
@@ -185,10 +171,10 @@ std::string coveragePlotSvg(const CoveragePlot& plot) {
         std::string label = "-fault_cover " + std::to_string(percent) + ": stop above " + std::to_string(percent) + " %";
         if (percent <= 100) {
             double y = axes.yOfPercent(percent);
-            svg += line(Left, y, Right, y, TargetColour, Dashed);
+            appendText(svg, line(Left, y, Right, y, TargetColour, Dashed));
             // At the left, where the curves are still low.
-            svg += text(Left + 4, y - 4, "-fault_cover " + std::to_string(percent) + " %",
-                        (std::string(" fill=\"") + TargetColour + "\"").c_str());
+            appendText(svg, text(Left + 4, y - 4, "-fault_cover " + std::to_string(percent) + " %",
+                                 (std::string(" fill=\"") + TargetColour + "\"").c_str()));
         } else {
             label += " (beyond the axis)";
         }
@@ -199,17 +185,17 @@ std::string coveragePlotSvg(const CoveragePlot& plot) {
                             std::to_string(plot.vectorBudget) + " vectors";
         if (plot.vectorBudget <= axes.end) {
             double x = axes.x(plot.vectorBudget);
-            svg += line(x, Top, x, Bottom, BudgetColour, Dashed);
-            svg += text(x + 4, Top + 12, "-max_vectors " + std::to_string(plot.vectorBudget),
-                        (std::string(" fill=\"") + BudgetColour + "\"").c_str());
+            appendText(svg, line(x, Top, x, Bottom, BudgetColour, Dashed));
+            appendText(svg, text(x + 4, Top + 12, "-max_vectors " + std::to_string(plot.vectorBudget),
+                                 (std::string(" fill=\"") + BudgetColour + "\"").c_str()));
         } else {
             label += " (beyond the axis)";
         }
         marks.push_back({BudgetColour, label});
     }
 
-    svg += polyline(plot.input, axes, plot.detectableCount, InputColour, "input-order", "input file");
-    svg += polyline(plot.chosen, axes, plot.detectableCount, ChosenColour, "chosen-order", "chosen set");
+    writePolyline(svg, plot.input, axes, plot.detectableCount, InputColour, "input-order", "input file");
+    writePolyline(svg, plot.chosen, axes, plot.detectableCount, ChosenColour, "chosen-order", "chosen set");
 
     // The legend, under the axis title.
     double y = Bottom + 76;
@@ -219,15 +205,14 @@ std::string coveragePlotSvg(const CoveragePlot& plot) {
                            " vectors)"},
     };
     for (const auto& [colour, label] : curves) {
-        svg += line(Left, y - 4, Left + 30, y - 4, colour, " stroke-width=\"2\"");
-        svg += text(Left + 40, y, escaped(label));
+        appendText(svg, line(Left, y - 4, Left + 30, y - 4, colour, " stroke-width=\"2\""));
+        appendText(svg, text(Left + 40, y, xmlText(label)));
         y += 22;
     }
     for (const auto& [colour, label] : marks) {
-        svg += line(Left, y - 4, Left + 30, y - 4, colour, Dashed);
-        svg += text(Left + 40, y, escaped(label));
+        appendText(svg, line(Left, y - 4, Left + 30, y - 4, colour, Dashed));
+        appendText(svg, text(Left + 40, y, xmlText(label)));
         y += 22;
     }
-    svg += "</svg>\n";
-    return svg;
+    appendText(svg, "</svg>\n");
 }

@@ -1,8 +1,8 @@
 // The coverage plot of a run as a plain SVG 1.1 document: the coverage of
 // the detectable faults against the vectors applied, for the input file in
 // its own order and for the chosen set in the order that reaches coverage
-// soonest, under the run's fault coverage (of all faults, as the console
-// gives it) and test coverage (of the detectable faults, as the axis).
+// soonest, under the run's fault coverage (of the faults the fault report
+// lists) and test coverage (of the detectable faults, as the axis).
 #pragma once
 
 #include <cstdint>
@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "output/replacement_file.h"
 #include "output/report_tallies.h"
 
 struct CoveragePlot {
     std::string title;                  // the design's name
     uint32_t cycleCount = 0;
     uint32_t coveredFaults = 0;         // faults the chosen set detects, as the console's "Covered"
-    uint64_t faultCount = 0;            // two per model node, as the console's "of"
+    uint64_t faultCount = 0;            // two per node the faults report lists
     uint32_t detectableCount = 0;       // 100 % on the coverage axis
     uint32_t detectableCovered = 0;     // of them, those the chosen set detects
     std::vector<CoveragePoint> input;   // the input file, in file order
@@ -35,4 +36,6 @@ constexpr size_t PlotPointsPerCurve = 2000;
 // grow geometrically, the last always included.
 std::vector<CoveragePoint> sampleCurve(const std::vector<uint32_t>& coveredAfter, size_t points);
 
-std::string coveragePlotSvg(const CoveragePlot& plot);
+// Writes the plot to `svg` as it is made. Text from outside (the design's
+// name) is made safe for XML (output/xml_text.h).
+void writeCoveragePlot(ReplacementFile& svg, const CoveragePlot& plot);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // What the new file takes from a file already at its target.
 enum class ExistingFile {
@@ -51,6 +52,7 @@ void openReplacement(ReplacementFile& file, const std::string& target, ExistingF
 
 void appendBytes(ReplacementFile& file, const char* bytes, size_t count);
 void appendRun(ReplacementFile& file, char byte, uint64_t count);
+inline void appendText(ReplacementFile& file, std::string_view text) { appendBytes(file, text.data(), text.size()); }
 
 // Writes what is buffered, syncs and closes the file. Any failure, here or
 // in an earlier append, removes the temporary file and reports "Can't write

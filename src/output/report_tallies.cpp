@@ -23,7 +23,7 @@ void forEachDetection(const FaultTableRow& row, uint32_t nodeCount, Visit&& visi
 // The detectable faults the row detects and `covered` lacks; marks them.
 uint32_t coverDetectable(const FaultTableRow& row, const FaultTallies& tallies, std::vector<uint8_t>& covered) {
     uint32_t gained = 0;
-    forEachDetection(row, static_cast<uint32_t>(tallies.detectable.size() / 2), [&](size_t fault) {
+    forEachDetection(row, tallies.nodeCount, [&](size_t fault) {
         if (tallies.detectable[fault] != 0 && covered[fault] == 0) {
             covered[fault] = 1;
             ++gained;
@@ -34,9 +34,24 @@ uint32_t coverDetectable(const FaultTableRow& row, const FaultTallies& tallies, 
 
 }  // namespace
 
-FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const std::vector<uint32_t>& chosen) {
+uint32_t reportedNodeCount(const PatternSet& patterns, const SsbddModel& model) {
+    uint64_t reach = model.nodes.size();
+    for (const FaultTableRow& row : patterns.faultTable.rows) {
+        reach = std::max(reach, nodesReached(row));
+    }
+    const std::string& summary = patterns.faultSummary.symbols;
+    size_t marked = summary.find_last_of("&01");
+    if (marked != std::string::npos) {
+        reach = std::max<uint64_t>(reach, marked + 1);
+    }
+    return static_cast<uint32_t>(std::min<uint64_t>(reach, model.nodeCount));
+}
+
+FaultTallies tallyFaults(const PatternSet& patterns, const SsbddModel& model, const std::vector<uint32_t>& chosen) {
+    const uint32_t nodeCount = reportedNodeCount(patterns, model);
     size_t faults = 2 * size_t{nodeCount};
     FaultTallies tallies;
+    tallies.nodeCount = nodeCount;
     tallies.inputDetections.assign(faults, 0);
     tallies.chosenDetections.assign(faults, 0);
     tallies.firstChosen.assign(faults, NoVector);

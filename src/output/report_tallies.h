@@ -10,8 +10,10 @@
 
 constexpr uint32_t NoVector = UINT32_MAX;
 
-// Fault f of node n is fault 2n + f.
+// Fault f of node n is fault 2n + f, for the `nodeCount` nodes the report
+// lists (reportedNodeCount).
 struct FaultTallies {
+    uint32_t nodeCount = 0;
     std::vector<uint32_t> inputDetections;   // input vectors that detect the fault
     std::vector<uint32_t> chosenDetections;  // chosen vectors that detect it
     std::vector<uint32_t> firstChosen;       // the lowest chosen vector that detects it, or NoVector
@@ -19,8 +21,16 @@ struct FaultTallies {
     uint32_t detectableCount = 0;
 };
 
-// Every fault of the `nodeCount` nodes, for the chosen vectors `chosen`.
-FaultTallies tallyFaults(const PatternSet& patterns, uint32_t nodeCount, const std::vector<uint32_t>& chosen);
+// The nodes the report lists: every node up to the last one that has a
+// node line in the model, a fault some row of the fault table detects or a
+// fault the summary marks detectable. A node the model declares beyond all
+// of them has no name, no detection and no mark; the files hold nothing of
+// it, and the report leaves it out, so that its size follows the files and
+// not the declared count.
+uint32_t reportedNodeCount(const PatternSet& patterns, const SsbddModel& model);
+
+// Every fault of the reported nodes, for the chosen vectors `chosen`.
+FaultTallies tallyFaults(const PatternSet& patterns, const SsbddModel& model, const std::vector<uint32_t>& chosen);
 
 // One point of a coverage curve: after `vectors` vectors, `covered`
 // detectable faults are detected.

@@ -27,6 +27,9 @@ struct RunReport {
     // "-fault_cover N" and "-max_vectors K", marked in the plot; 0 for no budget.
     std::optional<uint32_t> faultCoverPercent;
     uint32_t vectorBudget = 0;
+    // "-diagnostic": the faults file gives each fault's class under the
+    // chosen vectors, the vectors file the classes after each vector applied.
+    bool diagnostic = false;
 };
 
 // PREFIX.faults.csv, PREFIX.vectors.csv and PREFIX.coverage.svg, in the

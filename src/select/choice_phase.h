@@ -9,9 +9,10 @@ enum class ChoicePhase : uint8_t {
     Greedy,     // it met the most open demand when it was taken
     Swap,       // the budget's search swapped it in for a chosen vector
     Minimize,   // the "-minimize" search put it in place of the default set
+    Diagnostic, // the "-diagnostic" top-up took it to tell faults apart
 };
 
-// "essential", "widest", "greedy", "swap" or "minimize".
+// "essential", "widest", "greedy", "swap", "minimize" or "diagnostic".
 inline const char* choicePhaseName(ChoicePhase phase) {
     switch (phase) {
         case ChoicePhase::Essential: return "essential";
@@ -19,6 +20,7 @@ inline const char* choicePhaseName(ChoicePhase phase) {
         case ChoicePhase::Greedy: return "greedy";
         case ChoicePhase::Swap: return "swap";
         case ChoicePhase::Minimize: return "minimize";
+        case ChoicePhase::Diagnostic: return "diagnostic";
     }
     return "";
 }

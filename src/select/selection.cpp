@@ -1,6 +1,6 @@
 // The route of a selection: the default run or the run with demands, the
-// budget's search when the budget binds, "-minimize" after them, and the
-// figures of the result.
+// budget's search when the budget binds, "-diagnostic" and "-minimize"
+// after them, and the figures of the result.
 #include "select/selection.h"
 
 #include <new>
@@ -10,6 +10,8 @@
 #include "select/demands/budget_search.h"
 #include "select/demands/deeper_budget_search.h"
 #include "select/demands/demand_selection.h"
+#include "select/diagnostic/class_keeping.h"
+#include "select/diagnostic/class_numbers.h"
 #include "select/faults/detectable_faults.h"
 #include "select/faults/fault_rows.h"
 #include "select/minimize/minimize.h"
@@ -82,13 +84,26 @@ SelectionResult runSelection(const SelectionOptions& options, const PatternSet& 
             bound = SearchBound{true, deeper.upperBound};
         } else if (binds) {
             state = runWithinBudget(options, patterns);
-        } else if (options.minimize) {
-            FaultDemands demands;
-            if (options.detections > 1) {
-                demands = countDemands(patterns, options.detections);
+        }
+        FaultDemands demands;
+        if ((options.minimize || options.diagnostic) && options.detections > 1) {
+            demands = countDemands(patterns, options.detections);
+        }
+        const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
+        // The classes within the budget's room; with "-minimize" and no
+        // budget that binds, the search keeps them instead.
+        bool searchClasses = options.diagnostic && options.minimize && !binds;
+        uint32_t sizeLimit = options.vectorBudget != 0 ? options.vectorBudget : NoSizeLimit;
+        if (options.diagnostic && !searchClasses) {
+            keepEveryClass(state, patterns, multicover, sizeLimit);
+        }
+        if (options.minimize && !binds) {
+            if (searchClasses) {
+                bound = SearchBound{false, keepEveryClassMinimized(state, patterns, multicover, sizeLimit,
+                                                                   classSearchWork(patterns))};
+            } else {
+                bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
             }
-            const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
-            bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
         }
         SelectionResult result = resultOf(state, options, patterns);
         result.budgetBinds = binds;
@@ -97,6 +112,10 @@ SelectionResult runSelection(const SelectionOptions& options, const PatternSet& 
             result.detections = DetectionFigure{options.detections,
                                                 detectableDetectedAtLeast(state, patterns, options.detections),
                                                 state.detectableTotal};
+        }
+        if (options.diagnostic) {
+            ClassCounts counts = countClasses(patterns, result.chosen);
+            result.classes = ClassFigure{counts.chosen, counts.input};
         }
         return result;
     } catch (const std::bad_alloc&) {

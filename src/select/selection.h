@@ -19,6 +19,15 @@ struct DetectionFigure {
     uint32_t total = 0;
 };
 
+// "-diagnostic": the classes of the faults the input vectors detect (faults
+// that no vector of a set tells apart share one), under the chosen vectors,
+// where the faults they do not detect are one class, and under the input
+// vectors.
+struct ClassFigure {
+    uint32_t distinguished = 0;
+    uint32_t total = 0;
+};
+
 // "-minimize": a bound that no set can pass. A lower bound on the vectors of
 // any set that keeps what the chosen one keeps, or with a budget that binds,
 // an upper bound on the demand any set within it meets.
@@ -36,6 +45,7 @@ struct SelectionResult {
     uint32_t coveredCount = 0;        // faults some chosen vector detects
     bool budgetBinds = false;         // "-max_vectors" chose fewer than the selection without it
     std::optional<DetectionFigure> detections;
+    std::optional<ClassFigure> classes;
     std::optional<SearchBound> bound;
 };
 

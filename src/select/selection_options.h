@@ -18,6 +18,9 @@ struct SelectionOptions {
     uint32_t vectorBudget = 0;
     // "-minimize": search further and bound what any set can reach.
     bool minimize = false;
+    // "-diagnostic": keep the faults told apart as the input vectors tell
+    // them apart (select/diagnostic/class_keeping.h).
+    bool diagnostic = false;
     // "-order coverage": the chosen vectors in the order that detects the most
     // first (select/order/coverage_order.h) instead of file order.
     bool coverageOrder = false;

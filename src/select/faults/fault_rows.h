@@ -43,17 +43,48 @@ inline size_t tableWords(const PatternSet& patterns) {
     return rowWords(patterns, 0, static_cast<uint32_t>(patterns.faultTable.rows.size()));
 }
 
-// Calls visit(fault) for every fault the row detects: the fault 0 of each
-// node in ascending order, then the fault 1 of each.
-template <class Visit>
-void forEachFault(const FaultTableRow& row, Visit&& visit) {
+// One past the last node the row detects a fault of: 0 for a row that
+// detects none.
+inline uint64_t nodesReached(const FaultTableRow& row) {
+    for (uint32_t word = row.words; word-- > 0;) {
+        uint64_t any = faultPlane(row, 0)[word] | faultPlane(row, 1)[word];
+        if (any != 0) {
+            return uint64_t{word} * 64 + 64 - static_cast<uint64_t>(std::countl_zero(any));
+        }
+    }
+    return 0;
+}
+
+// Whether test(fault) holds for some fault the row detects, tried in the
+// order of forEachFault up to the first that passes.
+template <class Test>
+bool anyFault(const FaultTableRow& row, Test&& test) {
     for (uint32_t plane = 0; plane < 2; ++plane) {
         const uint64_t* bits = faultPlane(row, plane);
         for (uint32_t word = 0; word < row.words; ++word) {
             for (uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
                 uint64_t node = uint64_t{word} * 64 + static_cast<uint64_t>(std::countr_zero(rest));
-                visit(faultNumber(node, plane));
+                if (test(faultNumber(node, plane))) {
+                    return true;
+                }
             }
         }
     }
+    return false;
+}
+
+// Calls visit(fault) for every fault the row detects: the fault 0 of each
+// node in ascending order, then the fault 1 of each.
+template <class Visit>
+void forEachFault(const FaultTableRow& row, Visit&& visit) {
+    anyFault(row, [&visit](uint64_t fault) {
+        visit(fault);
+        return false;
+    });
+}
+
+// The fault numbers a table's rows can hold: both faults of each node of the
+// widest row.
+inline size_t faultNumberLimit(const PatternSet& patterns) {
+    return 2 * 64 * size_t{patterns.faultTable.maxWords};
 }

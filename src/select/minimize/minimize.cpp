@@ -8,6 +8,7 @@
 #include "select/minimize/kept_cover.h"
 #include "select/minimize/lagrangian.h"
 #include "select/phases/flag_coverage.h"
+#include "select/phases/selection_state.h"
 
 namespace {
 
@@ -18,38 +19,6 @@ constexpr uint64_t WorkPerElement = 50000;
 
 uint32_t selectedCount(const std::vector<int32_t>& state) {
     return static_cast<uint32_t>(std::count(state.begin(), state.end(), Selected));
-}
-
-// Rebuilds the flags and counts of the chosen vectors from their rows.
-void recountCoverage(SelectionState& selection, const PatternSet& patterns) {
-    const FaultTable& table = patterns.faultTable;
-    selection.covered0.resize(std::max<size_t>(selection.covered0.size(), table.maxWords));
-    selection.covered1.resize(std::max<size_t>(selection.covered1.size(), table.maxWords));
-    std::fill(selection.covered0.begin(), selection.covered0.end(), 0);
-    std::fill(selection.covered1.begin(), selection.covered1.end(), 0);
-    auto rows = static_cast<uint32_t>(std::min(selection.state.size(), table.rows.size()));
-    for (uint32_t v = 0; v < rows; ++v) {
-        if (selection.state[v] != Selected) {
-            continue;
-        }
-        const FaultTableRow& row = table.rows[v];
-        const uint64_t* plane0 = faultPlane(row, 0);
-        const uint64_t* plane1 = faultPlane(row, 1);
-        for (uint32_t w = 0; w < row.words; ++w) {
-            selection.covered0[w] |= plane0[w];
-            selection.covered1[w] |= plane1[w];
-        }
-    }
-    uint32_t covered = 0;
-    for (uint64_t word : selection.covered0) {
-        covered += static_cast<uint32_t>(std::popcount(word));
-    }
-    for (uint64_t word : selection.covered1) {
-        covered += static_cast<uint32_t>(std::popcount(word));
-    }
-    selection.coveredCount = covered;
-    PassParts oneThread;
-    countChosenVectors(selection, patterns, oneThread);
 }
 
 }  // namespace
@@ -94,15 +63,7 @@ uint32_t minimizeSelection(SelectionState& selection, const PatternSet& patterns
         for (uint32_t column : found.columns) {
             keep[cover.residual.columnVector[column]] = 1;
         }
-        for (size_t v = 0; v < selection.state.size(); ++v) {
-            if (keep[v] && selection.state[v] != Selected) {
-                selection.state[v] = Selected;
-                selection.chosenBy[v] = ChoicePhase::Minimize;
-            } else if (!keep[v] && selection.state[v] == Selected) {
-                selection.state[v] = Candidate;
-            }
-        }
-        selection.chosenCount = foundCount;
+        replaceChosenSet(selection, keep, ChoicePhase::Minimize);
         recountCoverage(selection, patterns);
     }
     return std::min(bound, selection.chosenCount);

@@ -75,7 +75,7 @@ CoverageOrder coverageOrder(const PatternSet& patterns, const std::vector<uint32
     CoverageOrder order;
     std::vector<uint8_t> placed(chosen.size(), 0);
     uint32_t position = 0;
-    while (popBestCandidate(queue, gainSourceOf(gainAt, 0), position)) {
+    while (popBestCandidate(queue, makeGainSource(gainAt, 0), position)) {
         addToOrder(coverage, chosen[position]);
         placed[position] = 1;
         order.vectors.push_back(chosen[position]);

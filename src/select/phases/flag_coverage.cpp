@@ -163,3 +163,34 @@ void dropDetections(FlagCoverage& coverage, SelectionState& state, uint32_t vect
     lowerCounts(faultPlane(row, 0), row.words, state.count0, coverage.single0);
     lowerCounts(faultPlane(row, 1), row.words, state.count1, coverage.single1);
 }
+
+void recountCoverage(SelectionState& state, const PatternSet& patterns) {
+    const FaultTable& table = patterns.faultTable;
+    state.covered0.resize(std::max<size_t>(state.covered0.size(), table.maxWords));
+    state.covered1.resize(std::max<size_t>(state.covered1.size(), table.maxWords));
+    std::fill(state.covered0.begin(), state.covered0.end(), 0);
+    std::fill(state.covered1.begin(), state.covered1.end(), 0);
+    auto rows = static_cast<uint32_t>(std::min(state.state.size(), table.rows.size()));
+    for (uint32_t v = 0; v < rows; ++v) {
+        if (state.state[v] != Selected) {
+            continue;
+        }
+        const FaultTableRow& row = table.rows[v];
+        const uint64_t* plane0 = faultPlane(row, 0);
+        const uint64_t* plane1 = faultPlane(row, 1);
+        for (uint32_t w = 0; w < row.words; ++w) {
+            state.covered0[w] |= plane0[w];
+            state.covered1[w] |= plane1[w];
+        }
+    }
+    uint32_t covered = 0;
+    for (uint64_t word : state.covered0) {
+        covered += static_cast<uint32_t>(std::popcount(word));
+    }
+    for (uint64_t word : state.covered1) {
+        covered += static_cast<uint32_t>(std::popcount(word));
+    }
+    state.coveredCount = covered;
+    PassParts oneThread;
+    countChosenVectors(state, patterns, oneThread);
+}

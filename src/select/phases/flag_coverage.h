@@ -31,6 +31,10 @@ void coverVector(SelectionState& state, const PatternSet& patterns, uint32_t vec
 // detects the fault.
 void countChosenVectors(SelectionState& state, const PatternSet& patterns, const PassParts& parts);
 
+// The covered flags, coveredCount and the counts of the chosen vectors from
+// scratch, on this thread: after a search replaced the chosen set.
+void recountCoverage(SelectionState& state, const PatternSet& patterns);
+
 // Symbols of the vector's row other than 'X' (a lower-case 'x' counts).
 uint32_t detectionWidth(const PatternSet& patterns, uint32_t vector);
 

@@ -4,20 +4,25 @@
 
 namespace {
 
-GainKey gainKey(uint32_t gain, uint32_t vector) {
-    return (GainKey{gain} << 32) | GainKey{~vector};
+template <class Gain>
+GainKeyOf<Gain> gainKey(Gain gain, uint32_t vector) {
+    return (GainKeyOf<Gain>{gain} << 32) | GainKeyOf<Gain>{~vector};
 }
 
-uint32_t keyVector(GainKey key) {
+template <class Key>
+uint32_t keyVector(Key key) {
     return ~static_cast<uint32_t>(key);
 }
 
-uint32_t keyGain(GainKey key) {
-    return static_cast<uint32_t>(key >> 32);
+// Whether the key's gain is above 0.
+template <class Key>
+bool keyGains(Key key) {
+    return (key >> 32) != 0;
 }
 
 // Recomputes the keys of keys[begin, end) that are stale, in place.
-void refreshKeys(GainQueue& queue, size_t begin, size_t end, const GainSource& source) {
+template <class Gain>
+void refreshKeys(GainQueueOf<Gain>& queue, size_t begin, size_t end, const GainSourceOf<Gain>& source) {
     size_t words = (end - begin) * source.wordsPerGain;
     for (size_t index = begin; index < end; ++index) {
         if (queue.evaluatedAt[keyVector(queue.keys[index])] != queue.picks) {
@@ -39,10 +44,11 @@ void refreshKeys(GainQueue& queue, size_t begin, size_t end, const GainSource& s
 
 // Drops the keys of gain 0 from keys[begin, end) and puts the rest back into
 // the heap below `begin`.
-void pushRefreshedKeys(GainQueue& queue, size_t begin) {
+template <class Gain>
+void pushRefreshedKeys(GainQueueOf<Gain>& queue, size_t begin) {
     size_t kept = begin;
     for (size_t index = begin; index < queue.keys.size(); ++index) {
-        if (keyGain(queue.keys[index]) > 0) {
+        if (keyGains(queue.keys[index])) {
             queue.keys[kept] = queue.keys[index];
             std::push_heap(queue.keys.begin(), queue.keys.begin() + static_cast<std::ptrdiff_t>(++kept));
         }
@@ -52,19 +58,21 @@ void pushRefreshedKeys(GainQueue& queue, size_t begin) {
 
 // Recomputes every stale key and rebuilds the heap: cheaper than taking most
 // of the keys off the heap one by one.
-void refreshAllKeys(GainQueue& queue, const GainSource& source) {
+template <class Gain>
+void refreshAllKeys(GainQueueOf<Gain>& queue, const GainSourceOf<Gain>& source) {
     refreshKeys(queue, 0, queue.keys.size(), source);
-    std::erase_if(queue.keys, [](GainKey key) { return keyGain(key) == 0; });
+    std::erase_if(queue.keys, [](GainKeyOf<Gain> key) { return !keyGains(key); });
     std::make_heap(queue.keys.begin(), queue.keys.end());
 }
 
 }  // namespace
 
-GainQueue makeGainQueue(const std::vector<CandidateGain>& candidates, size_t vectors) {
-    GainQueue queue;
+template <class Gain>
+GainQueueOf<Gain> makeGainQueue(const std::vector<CandidateGainOf<Gain>>& candidates, size_t vectors) {
+    GainQueueOf<Gain> queue;
     queue.evaluatedAt.assign(vectors, 0);
     queue.keys.reserve(candidates.size());
-    for (CandidateGain candidate : candidates) {
+    for (const CandidateGainOf<Gain>& candidate : candidates) {
         if (candidate.gain > 0) {
             queue.keys.push_back(gainKey(candidate.gain, candidate.vector));
         }
@@ -73,16 +81,18 @@ GainQueue makeGainQueue(const std::vector<CandidateGain>& candidates, size_t vec
     return queue;
 }
 
-bool popBestCandidate(GainQueue& queue, const GainSource& source, uint32_t& pick) {
+template <class Gain>
+bool popBestCandidate(GainQueueOf<Gain>& queue, const GainSourceOf<Gain>& source, uint32_t& pick) {
     size_t batch = std::max<size_t>(1, queue.lastPickOutranked);
     while (!queue.keys.empty()) {
-        GainKey best = queue.keys.front();
+        GainKeyOf<Gain> best = queue.keys.front();
         if (queue.evaluatedAt[keyVector(best)] == queue.picks) {
             std::pop_heap(queue.keys.begin(), queue.keys.end());
             queue.keys.pop_back();
             pick = keyVector(best);
-            queue.lastPickOutranked = static_cast<size_t>(std::count_if(
-                queue.replacedKeys.begin(), queue.replacedKeys.end(), [best](GainKey key) { return key > best; }));
+            queue.lastPickOutranked =
+                static_cast<size_t>(std::count_if(queue.replacedKeys.begin(), queue.replacedKeys.end(),
+                                                  [best](GainKeyOf<Gain> key) { return key > best; }));
             queue.replacedKeys.clear();
             ++queue.picks;
             return true;
@@ -105,3 +115,9 @@ bool popBestCandidate(GainQueue& queue, const GainSource& source, uint32_t& pick
     }
     return false;
 }
+
+// The two widths of gain there are.
+template GainQueueOf<uint32_t> makeGainQueue(const std::vector<CandidateGainOf<uint32_t>>&, size_t);
+template bool popBestCandidate(GainQueueOf<uint32_t>&, const GainSourceOf<uint32_t>&, uint32_t&);
+template GainQueueOf<uint64_t> makeGainQueue(const std::vector<CandidateGainOf<uint64_t>>&, size_t);
+template bool popBestCandidate(GainQueueOf<uint64_t>&, const GainSourceOf<uint64_t>&, uint32_t&);

@@ -10,25 +10,33 @@
 // needed, then doubling, a large batch cut into parts; when a batch would
 // take half the heap, every key is recomputed in place instead. Which keys
 // are recomputed changes only the work, never the pick.
+//
+// Gains are counts of 32 bits (faults, demands) or of 64 (pairs of faults):
+// the queue is written once for both.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "select/kernels/pass_parts.h"
 
 // A candidate and what it adds.
-struct CandidateGain {
+template <class Gain>
+struct CandidateGainOf {
     uint32_t vector;
-    uint32_t gain;
+    Gain gain;
 };
 
-// Ranked by gain, then by lowest index: a larger key ranks higher.
-using GainKey = uint64_t;
+// Ranked by gain, then by lowest index: the gain above the inverted index,
+// so a larger key ranks higher.
+template <class Gain>
+using GainKeyOf = std::conditional_t<sizeof(Gain) <= sizeof(uint32_t), uint64_t, unsigned __int128>;
 
-struct GainQueue {
-    std::vector<GainKey> keys;  // a max-heap
+template <class Gain>
+struct GainQueueOf {
+    std::vector<GainKeyOf<Gain>> keys;  // a max-heap
     // evaluatedAt[v]: the number of picks made when v's key was computed, so
     // the keys with picks == evaluatedAt are exact.
     std::vector<uint32_t> evaluatedAt;
@@ -36,30 +44,39 @@ struct GainQueue {
     // The keys recomputed for the coming pick, as they were before; and of
     // those of the last pick, how many ranked above the pick: the keys that
     // a one-by-one search must have recomputed, and the first batch size.
-    std::vector<GainKey> replacedKeys;
+    std::vector<GainKeyOf<Gain>> replacedKeys;
     size_t lastPickOutranked = 0;
 };
 
-// The candidates of positive gain, of vectors below `vectors`.
-GainQueue makeGainQueue(const std::vector<CandidateGain>& candidates, size_t vectors);
-
 // Where the queue gets current gains from: gainOf(context, vector) reads
 // about wordsPerGain table words; batches are cut as `parts` says.
-struct GainSource {
-    uint32_t (*gainOf)(const void* context, uint32_t vector);
+template <class Gain>
+struct GainSourceOf {
+    Gain (*gainOf)(const void* context, uint32_t vector);
     const void* context;
     size_t wordsPerGain;
     PassParts parts;
 };
 
+using CandidateGain = CandidateGainOf<uint32_t>;
+using GainQueue = GainQueueOf<uint32_t>;
+using GainSource = GainSourceOf<uint32_t>;
+
+// The candidates of positive gain, of vectors below `vectors`.
+template <class Gain>
+GainQueueOf<Gain> makeGainQueue(const std::vector<CandidateGainOf<Gain>>& candidates, size_t vectors);
+
 // The candidate of largest current gain, lowest index on ties, taken off the
 // queue; false when no candidate adds anything. Every key counts as stale
 // from here on: the pick is about to change what the others add.
-bool popBestCandidate(GainQueue& queue, const GainSource& source, uint32_t& pick);
+template <class Gain>
+bool popBestCandidate(GainQueueOf<Gain>& queue, const GainSourceOf<Gain>& source, uint32_t& pick);
 
-// A gain source over a callable `gainOf(vector)` that lives as long as the source.
-template <class GainOf>
-GainSource gainSourceOf(const GainOf& gainOf, size_t wordsPerGain, const PassParts& parts = PassParts{}) {
-    return GainSource{[](const void* context, uint32_t vector) { return (*static_cast<const GainOf*>(context))(vector); },
-                      &gainOf, wordsPerGain, parts};
+// A gain source over a callable `gainOf(vector)` that lives as long as the
+// source; its gains are of the type the callable returns.
+template <class GainOf, class Gain = std::invoke_result_t<const GainOf&, uint32_t>>
+GainSourceOf<Gain> makeGainSource(const GainOf& gainOf, size_t wordsPerGain, const PassParts& parts = PassParts{}) {
+    return GainSourceOf<Gain>{
+        [](const void* context, uint32_t vector) { return (*static_cast<const GainOf*>(context))(vector); }, &gainOf,
+        wordsPerGain, parts};
 }

@@ -121,7 +121,7 @@ void completeGreedily(Coverage& coverage, SelectionState& state, const GreedyRul
            (rules.budget == 0 || state.chosenCount < rules.budget)) {
         auto gainOf = [&](uint32_t vector) { return greedyGain(coverage, state, vector); };
         uint32_t pick = 0;
-        if (!popBestCandidate(queue, gainSourceOf(gainOf, greedyGainWords(coverage), coverage.parts), pick)) {
+        if (!popBestCandidate(queue, makeGainSource(gainOf, greedyGainWords(coverage), coverage.parts), pick)) {
             return;
         }
         pickGreedily(coverage, state, pick);

@@ -31,6 +31,17 @@ uint32_t computeCoverLimit(uint32_t percent, uint32_t total) {
     return static_cast<uint32_t>(limit);
 }
 
+void replaceChosenSet(SelectionState& state, const std::vector<uint8_t>& keep, ChoicePhase phase) {
+    for (uint32_t v = 0; v < state.state.size(); ++v) {
+        bool kept = v < keep.size() && keep[v] != 0;
+        if (kept && state.state[v] != Selected) {
+            chooseVector(state, v, phase);
+        } else if (!kept && state.state[v] == Selected) {
+            unchooseVector(state, v);
+        }
+    }
+}
+
 std::vector<uint32_t> chosenVectors(const SelectionState& state) {
     std::vector<uint32_t> chosen;
     chosen.reserve(state.chosenCount);

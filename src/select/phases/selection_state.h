@@ -57,5 +57,10 @@ inline void unchooseVector(SelectionState& state, uint32_t vector) {
     --state.chosenCount;
 }
 
+// Makes the vectors flagged in `keep` (one flag per vector) the chosen set:
+// one that joins it is chosen by `phase`, one that leaves it becomes a
+// candidate. The flags and counts are left as they were (recountCoverage).
+void replaceChosenSet(SelectionState& state, const std::vector<uint8_t>& keep, ChoicePhase phase);
+
 // The selected vectors in file order.
 std::vector<uint32_t> chosenVectors(const SelectionState& state);

@@ -1,0 +1,14 @@
+.VECTORS 10
+
+.PATTERNS
+
+00101xxxx
+00111xxxx
+01001xxxx
+01010xxxx
+01110xxxx
+10000xxxx
+10011xxxx
+10100xxxx
+11100xxxx
+11111xxxx

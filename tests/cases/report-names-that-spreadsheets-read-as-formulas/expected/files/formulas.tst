@@ -1,0 +1,6 @@
+.VECTORS 2
+
+.PATTERNS
+
+01x
+10x
