@@ -4,6 +4,7 @@
 #include <bit>
 #include <utility>
 
+#include "select/covering/repeated_columns.h"
 #include "select/faults/fault_rows.h"
 
 namespace {
@@ -150,5 +151,6 @@ CoverInstance budgetInstance(const PatternSet& patterns, const FaultDemands& dem
     CoverInstance instance = makeCoverInstance(std::move(classDemand), std::move(columnVector),
                                                std::move(columnStart), std::move(columnElements));
     instance.weight = std::move(weight);
+    dropRepeatedColumns(instance, budget);
     return instance;
 }

@@ -14,9 +14,8 @@
 
 namespace {
 
-// The search's steps: a fixed number and a number per table word, as for
-// "-minimize" alone; the bound may take half of them.
-constexpr uint64_t BaseWork = uint64_t{1} << 28;
+// The search's steps: a fixed number and a number per table word.
+constexpr uint64_t BaseWork = uint64_t{1} << 29;
 constexpr uint64_t WorkPerTableWord = 192;
 // The last swaps may read the table this many times the greedy set's swaps.
 constexpr uint64_t PolishSwapFactor = 16;
@@ -129,9 +128,9 @@ BudgetCandidate candidateOfColumns(const CoverInstance& instance, const std::vec
 }
 
 // A share of the work still left, as a budget of its own.
-WorkBudget halfOf(const WorkBudget& work) {
+WorkBudget shareOf(const WorkBudget& work, uint64_t numerator, uint64_t denominator) {
     uint64_t left = work.limit - std::min(work.limit, work.used);
-    return WorkBudget{work.used + left / 2, work.used};
+    return WorkBudget{work.used + left / denominator * numerator, work.used};
 }
 
 }  // namespace
@@ -180,15 +179,23 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
         best = std::move(fromCover);
     }
 
-    WorkBudget boundWork = halfOf(work);
-    BudgetBound bound = budgetUpperBound(instance, budget, best.met, boundWork);
-    work.used = boundWork.used;
+    // A bound on a quarter of the work, the tabu search on at most half of
+    // what is left, and the bound again on the rest while it may still fall.
+    WorkBudget part = shareOf(work, 1, 4);
+    BudgetBound bound = budgetUpperBound(instance, budget, best.met, {}, part);
+    work.used = part.used;
     if (best.met < bound.value) {
         SearchRandom random{Seed};
-        TabuOutcome found = searchSwapsWithTabu(instance, columnsOf(columnOf, best), bound.value, random, work);
+        part = shareOf(work, 1, 2);
+        TabuOutcome found = searchSwapsWithTabu(instance, columnsOf(columnOf, best), bound.value, random, part);
+        work.used = part.used;
         if (found.met > best.met) {
             best = candidateOfColumns(instance, found.columns, found.met, origin);
         }
+    }
+    if (best.met < bound.value && !bound.settled) {
+        BudgetBound further = budgetUpperBound(instance, budget, best.met, bound.multipliers, work);
+        bound.value = std::min(bound.value, further.value);
     }
     // The swaps on the rows, so that no single swap improves the result.
     BudgetSet result = swappedBudgetSet(patterns, demands, budget, best.chosen, PolishSwapFactor * swapWork);

@@ -1,6 +1,7 @@
 #include "select/demands/swap_tabu_search.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -11,9 +12,13 @@ namespace {
 constexpr uint32_t TenureOut = 20;
 constexpr uint32_t TenureIn = 5;
 constexpr uint64_t StallStepsPerColumn = 50;
-constexpr uint64_t MinStallSteps = 1000;
+constexpr uint64_t MinStallSteps = 500;
 // The search ends after this many runs in a row find no better set.
 constexpr uint32_t FruitlessRuns = 4;
+// Random swaps at the start of every run but the first.
+constexpr uint32_t Kicks = 4;
+// The unchosen columns of most gain that each step ranks.
+constexpr size_t ListedByGain = 256;
 
 // A chosen column is critical to the elements it covers no more often than
 // they demand: they lose a unit of met demand when it goes.
@@ -98,17 +103,20 @@ struct Swap {
 Swap bestSwap(TabuState& state, uint64_t step, uint64_t best, std::vector<uint64_t>& bonus,
               std::vector<uint32_t>& touched, std::vector<uint32_t>& byGain) {
     const CoverInstance& instance = state.instance;
-    // The unchosen columns, most gain first (the lower column on ties).
+    // The unchosen columns of most gain, most first (the lower column on
+    // ties): the swaps of untouched columns look no further, as a rule.
+    auto moreGain = [&](uint32_t a, uint32_t b) {
+        return state.gain[a] > state.gain[b] || (state.gain[a] == state.gain[b] && a < b);
+    };
     byGain.clear();
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (!state.chosen[c]) {
             byGain.push_back(c);
         }
     }
-    std::sort(byGain.begin(), byGain.end(), [&](uint32_t a, uint32_t b) {
-        return state.gain[a] > state.gain[b] || (state.gain[a] == state.gain[b] && a < b);
-    });
-    spendWork(state.budget, 4 * uint64_t{instance.columnCount});
+    size_t listed = std::min<size_t>(byGain.size(), ListedByGain);
+    std::partial_sort(byGain.begin(), byGain.begin() + static_cast<std::ptrdiff_t>(listed), byGain.end(), moreGain);
+    spendWork(state.budget, 2 * uint64_t{instance.columnCount} + listed * std::bit_width(listed));
 
     std::vector<uint32_t> members = state.members;
     std::sort(members.begin(), members.end());
@@ -146,15 +154,31 @@ Swap bestSwap(TabuState& state, uint64_t step, uint64_t best, std::vector<uint64
             offer(out, in, static_cast<int64_t>(state.gain[in] + bonus[in]) - loss);
         }
         // Of the others the one of most gain that is allowed: past a tabu
-        // one that is not allowed, a later one may be.
-        for (uint32_t in : byGain) {
+        // one that is not allowed, a later one may be; when `out` is tabu,
+        // only the first can be (gains only fall from there).
+        bool settled = false;
+        for (size_t k = 0; k < listed && !settled; ++k) {
+            uint32_t in = byGain[k];
             ++visited;
-            if (bonus[in] == 0 && offer(out, in, static_cast<int64_t>(state.gain[in]) - loss)) {
-                break;
+            if (bonus[in] == 0) {
+                settled = offer(out, in, static_cast<int64_t>(state.gain[in]) - loss) || state.cameAt[out] > step;
             }
-            if (bonus[in] == 0 && state.cameAt[out] > step) {
-                break;  // every swap of `out` is tabu, and gains only fall from here
+        }
+        // Beyond the list: the next in the same order, found by a pass.
+        while (!settled && listed < byGain.size()) {
+            uint32_t next = UINT32_MAX;
+            for (size_t k = listed; k < byGain.size(); ++k) {
+                uint32_t in = byGain[k];
+                bool passed = bonus[in] != 0 || (state.leftAt[in] > step && state.cameAt[out] <= step &&
+                                                 static_cast<int64_t>(state.met + state.gain[in]) - loss <=
+                                                     static_cast<int64_t>(best));
+                if (!passed && (next == UINT32_MAX || moreGain(in, next))) {
+                    next = in;
+                }
             }
+            visited += byGain.size() - listed;
+            settled = next == UINT32_MAX || offer(out, next, static_cast<int64_t>(state.gain[next]) - loss) ||
+                      state.cameAt[out] > step;
         }
         for (uint32_t in : touched) {
             bonus[in] = 0;
@@ -207,6 +231,18 @@ TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector
             }
             for (uint32_t column : best.columns) {
                 addColumn(state, column);
+            }
+            // A few random swaps, so that the run leaves where the last one
+            // settled; the columns that left stay out a while.
+            auto kicks = static_cast<uint32_t>(std::min<size_t>(Kicks, state.members.size() / 2));
+            for (uint32_t k = 0; k < kicks; ++k) {
+                uint32_t out = state.members[randomBelow(random, static_cast<uint32_t>(state.members.size()))];
+                uint32_t in = randomBelow(random, instance.columnCount);
+                if (!state.chosen[in]) {
+                    removeColumn(state, out);
+                    addColumn(state, in);
+                    state.leftAt[out] = step + TenureOut;
+                }
             }
         }
         uint64_t tenureOut = run == 0 ? TenureOut : TenureOut / 2 + randomBelow(random, TenureOut + 1);

@@ -3,7 +3,9 @@
 // meets more demand or less; a column that left may not come back, and one
 // that came may not leave, for a few steps, unless the swap meets more than
 // the best set found. A run that stops finding better sets gives way to
-// another from the best set, with other such tenures.
+// another from the best set, a few random swaps away from it, with other
+// such tenures; the search stops when a few runs in a row find nothing
+// better.
 #pragma once
 
 #include <cstdint>
