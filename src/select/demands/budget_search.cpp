@@ -153,15 +153,14 @@ BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& pat
     return set;
 }
 
-BudgetSet swappedBudgetSet(const PatternSet& patterns, const FaultDemands& demands, uint32_t budget,
-                           const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen, uint64_t swapWork) {
+BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
+                      const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen) {
     BudgetSet set{createSelectionState(patterns), 0};
     DemandCoverage coverage = startDemandCoverage(set.state, patterns, demands);
     for (const auto& [vector, phase] : chosen) {
         chooseVector(set.state, vector, phase);
         addDemandVector(coverage, set.state, vector);
     }
-    swapWhileBetter(coverage, set.state, budget, swapWork);
     set.demandMet = coverage.demandMet;
     return set;
 }

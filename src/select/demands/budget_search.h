@@ -26,10 +26,9 @@ struct BudgetSet {
 BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
                           uint64_t swapWork);
 
-// The vectors of `chosen`, each chosen by its phase, then swaps as above
-// while they are `budget` vectors.
-BudgetSet swappedBudgetSet(const PatternSet& patterns, const FaultDemands& demands, uint32_t budget,
-                           const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen, uint64_t swapWork);
+// The set of the vectors of `chosen`, each chosen by its phase.
+BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
+                      const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen);
 
 // greedyBudgetSet with the demands of options.detections.
 SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork);

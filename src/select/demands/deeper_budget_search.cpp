@@ -17,8 +17,6 @@ namespace {
 // The search's steps: a fixed number and a number per table word.
 constexpr uint64_t BaseWork = uint64_t{1} << 29;
 constexpr uint64_t WorkPerTableWord = 192;
-// The last swaps may read the table this many times the greedy set's swaps.
-constexpr uint64_t PolishSwapFactor = 16;
 constexpr uint64_t Seed = 0x6d61785f76656374ULL;
 
 // A set of vectors, the phase that put each there, and the demand it meets.
@@ -139,8 +137,8 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
                                       const SelectionState& unbudgeted) {
     const uint32_t budget = options.vectorBudget;
     FaultDemands demands = countDemands(patterns, options.detections);
-    const uint64_t swapWork = budgetSwapWork(tableWords(patterns));
-    BudgetSet greedy = greedyBudgetSet(options, patterns, demands, swapWork);
+    // The set the budget gets without "-minimize": never more than it finds.
+    BudgetSet greedy = greedyBudgetSet(options, patterns, demands, budgetSwapWork(tableWords(patterns)));
     const uint32_t cycles = greedy.state.cycleCount;
     if (budget == 1) {
         // The greedy pick meets the most demand any one vector meets.
@@ -197,8 +195,7 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
         BudgetBound further = budgetUpperBound(instance, budget, best.met, bound.multipliers, work);
         bound.value = std::min(bound.value, further.value);
     }
-    // The swaps on the rows, so that no single swap improves the result.
-    BudgetSet result = swappedBudgetSet(patterns, demands, budget, best.chosen, PolishSwapFactor * swapWork);
+    BudgetSet result = budgetSetOf(patterns, demands, best.chosen);
     result.state.cycleCount = cycles;
     return DeeperBudgetResult{std::move(result.state), std::max(bound.value, result.demandMet)};
 }

@@ -273,5 +273,25 @@ TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector
             }
         }
     }
+    // From the best set, the best swap while it meets more, whatever the
+    // work: every swap meets more, so they end.
+    for (uint32_t column : std::vector<uint32_t>(state.members)) {
+        removeColumn(state, column);
+    }
+    for (uint32_t column : best.columns) {
+        addColumn(state, column);
+    }
+    step += 2 * TenureOut + TenureIn;  // every tenure over
+    for (;;) {
+        Swap swap = bestSwap(state, step, state.met, bonus, touched, byGain);
+        if (swap.out == UINT32_MAX || swap.delta <= 0) {
+            break;
+        }
+        removeColumn(state, swap.out);
+        addColumn(state, swap.in);
+    }
+    best.met = state.met;
+    best.columns = state.members;
+    std::sort(best.columns.begin(), best.columns.end());
     return best;
 }

@@ -19,7 +19,9 @@ struct TabuOutcome {
     uint64_t met = 0;               // the demand it meets: sum of min(cover count, demand)
 };
 
-// Searches from `start` (distinct columns; every element demands at least 1) until a set meets `goal` (an
-// upper bound), or the budget is spent.
+// Searches from `start` (distinct columns; every element demands at least
+// 1) until a set meets `goal` (an upper bound) or the budget is spent; then
+// makes the best swap from the best set while it meets more, so that no
+// single swap improves the set it returns.
 TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint64_t goal,
                                 SearchRandom& random, WorkBudget& budget);
