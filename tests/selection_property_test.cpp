@@ -346,9 +346,11 @@ TEST(SelectionCoverage, SelectedVectorsKeepTheCoverageWithoutRedundantPicks) {
 namespace {
 
 // Demands and budgets on tables small enough to try every subset: the
-// selection meets every demand with no pick to spare, the budget's set
-// meets no more than the best K vectors can and its bound no less, and the
-// lower bound for the demands stays below the fewest vectors that meet them.
+// selection meets every demand with no pick to spare, the lower bound for
+// the demands stays below the fewest vectors that meet them, and with
+// "-minimize" the budget's set meets no more than the best K vectors can
+// and its bound no less, no single swap makes it meet more, a larger budget
+// meets no less, and the cover "-minimize" finds is the set when it fits.
 struct SmallTable {
     std::vector<std::string> rows;
     std::vector<uint32_t> detections;  // per fault 2n + f, over the rows
@@ -390,11 +392,20 @@ std::pair<uint64_t, uint32_t> demandOfSubset(const SmallTable& table, uint32_t s
     return {met, short_};
 }
 
+// The vectors of a selection as a subset.
+uint32_t subsetOf(const std::vector<uint32_t>& chosen) {
+    uint32_t subset = 0;
+    for (uint32_t v : chosen) {
+        subset |= 1u << v;
+    }
+    return subset;
+}
+
 TEST(SelectionWithDemands, AgainstEverySubsetOfSmallTables) {
     Random random(14);
     for (int index = 0; index < 300; ++index) {
-        uint32_t vectors = 1 + below(random, 10);
-        uint32_t nodes = 1 + below(random, 8);
+        uint32_t vectors = 1 + below(random, 16);
+        uint32_t nodes = 1 + below(random, 10);
         SmallTable table = smallTable(random, vectors, nodes);
         PatternSet patterns = patternSetOf(table.rows, summaryOfRows(table.rows, nodes));
         SelectionOptions options;
@@ -426,23 +437,46 @@ TEST(SelectionWithDemands, AgainstEverySubsetOfSmallTables) {
         }
         SelectionOptions minimizing = options;
         minimizing.minimize = true;
-        SearchBound lower = *runSelection(minimizing, patterns).bound;
-        EXPECT_LE(lower.value, fewest) << what;
+        // The widest seed leaves more for "-minimize" to take out.
+        minimizing.seedWithEssentialVectors = chance(random, 50);
+        SelectionResult minimized = runSelection(minimizing, patterns);
+        EXPECT_LE(minimized.bound->value, fewest) << what;
 
-        minimizing.vectorBudget = options.vectorBudget = 1 + below(random, vectors);
+        // Now and then the size of the cover "-minimize" found, which the
+        // default selection may pass.
+        auto coverSize = static_cast<uint32_t>(minimized.chosen.size());
+        minimizing.vectorBudget = options.vectorBudget = chance(random, 30) ? coverSize : 1 + below(random, vectors);
         SelectionResult budgeted = runSelection(minimizing, patterns);
         if (!budgeted.budgetBinds) {
             continue;
         }
         SearchBound upper = *budgeted.bound;
-        uint32_t kept = 0;
-        for (uint32_t v : budgeted.chosen) {
-            kept |= 1u << v;
-        }
+        uint32_t kept = subsetOf(budgeted.chosen);
         EXPECT_LE(static_cast<uint32_t>(__builtin_popcount(kept)), options.vectorBudget) << what;
         uint64_t best = *std::max_element(bestOfSize.begin(), bestOfSize.begin() + options.vectorBudget + 1);
-        EXPECT_LE(demandOfSubset(table, kept, options.detections).first, best) << what;
+        auto [met, short_] = demandOfSubset(table, kept, options.detections);
+        EXPECT_LE(met, best) << what;
         EXPECT_GE(upper.value, best) << what;
+        for (uint32_t out = 0; out < vectors; ++out) {
+            for (uint32_t in = 0; in < vectors && (kept >> out & 1) != 0; ++in) {
+                if ((kept >> in & 1) == 0) {
+                    uint32_t swapped = (kept & ~(1u << out)) | 1u << in;
+                    EXPECT_LE(demandOfSubset(table, swapped, options.detections).first, met)
+                        << what << ": swap " << out << " for " << in;
+                }
+            }
+        }
+        if (minimized.chosen.size() <= options.vectorBudget) {
+            EXPECT_EQ(short_, 0u) << what;
+            EXPECT_EQ(budgeted.chosen, minimized.chosen) << what;
+        }
+        ++minimizing.vectorBudget;
+        SelectionResult larger = runSelection(minimizing, patterns);
+        auto [largerMet, largerShort] = demandOfSubset(table, subsetOf(larger.chosen), options.detections);
+        EXPECT_GE(largerMet, met) << what;
+        if (short_ == 0) {
+            EXPECT_LE(larger.chosen.size(), budgeted.chosen.size()) << what;
+        }
     }
 }
 
