@@ -185,7 +185,10 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
     if (best.met < bound.value) {
         SearchRandom random{Seed};
         part = shareOf(work, 1, 2);
-        TabuOutcome found = searchSwapsWithTabu(instance, columnsOf(columnOf, best), bound.value, random, part);
+        // Vectors that stand for none of the instance's columns (copies
+        // beyond their demand, or nothing with a demand) leave room.
+        TabuOutcome found =
+            searchSwapsWithTabu(instance, columnsOf(columnOf, best), budget, bound.value, random, part);
         work.used = part.used;
         if (found.met > best.met) {
             best = candidateOfColumns(instance, found.columns, found.met, origin);

@@ -190,8 +190,8 @@ Swap bestSwap(TabuState& state, uint64_t step, uint64_t best, std::vector<uint64
 
 }  // namespace
 
-TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint64_t goal,
-                                SearchRandom& random, WorkBudget& budget) {
+TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint32_t size,
+                                uint64_t goal, SearchRandom& random, WorkBudget& budget) {
     TabuState state{instance,
                     budget,
                     std::vector<uint8_t>(instance.columnCount, 0),
@@ -211,16 +211,30 @@ TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector
     for (uint32_t column : start) {
         addColumn(state, column);
     }
-    TabuOutcome best{start, state.met};
+    // Up to `size` columns, the one that meets the most first.
+    while (state.members.size() < size) {
+        uint32_t pick = UINT32_MAX;
+        for (uint32_t c = 0; c < instance.columnCount; ++c) {
+            if (!state.chosen[c] && state.gain[c] > 0 && (pick == UINT32_MAX || state.gain[c] > state.gain[pick])) {
+                pick = c;
+            }
+        }
+        spendWork(budget, instance.columnCount);
+        if (pick == UINT32_MAX) {
+            break;
+        }
+        addColumn(state, pick);
+    }
+    TabuOutcome best{state.members, state.met};
     std::sort(best.columns.begin(), best.columns.end());
-    if (start.empty() || start.size() >= instance.columnCount) {
+    if (best.columns.empty() || best.columns.size() >= instance.columnCount) {
         return best;
     }
 
     std::vector<uint64_t> bonus(instance.columnCount, 0);
     std::vector<uint32_t> touched;
     std::vector<uint32_t> byGain;
-    const uint64_t stall = std::max<uint64_t>(MinStallSteps, StallStepsPerColumn * start.size());
+    const uint64_t stall = std::max<uint64_t>(MinStallSteps, StallStepsPerColumn * best.columns.size());
     uint64_t step = 0;
     uint32_t lastFruitful = 0;
     for (uint32_t run = 0; best.met < goal && workLeft(budget) && run - lastFruitful <= FruitlessRuns; ++run) {
@@ -248,7 +262,7 @@ TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector
         uint64_t tenureOut = run == 0 ? TenureOut : TenureOut / 2 + randomBelow(random, TenureOut + 1);
         uint64_t tenureIn = run == 0 ? TenureIn : TenureIn / 2 + randomBelow(random, TenureIn + 1);
         // A column that came may not leave only while others can.
-        tenureIn = std::min<uint64_t>(tenureIn, start.size() / 2);
+        tenureIn = std::min<uint64_t>(tenureIn, best.columns.size() / 2);
         uint64_t runBest = state.met;
         uint64_t runFound = step;
         while (best.met < goal && workLeft(budget) && step - runFound < stall) {

@@ -20,8 +20,10 @@ struct TabuOutcome {
 };
 
 // Searches from `start` (distinct columns; every element demands at least
-// 1) until a set meets `goal` (an upper bound) or the budget is spent; then
+// 1), first filled up to `size` columns by the one that meets the most (the
+// lower column on ties) while one meets any, until a set meets `goal` (an
+// upper bound) or the budget is spent; then
 // makes the best swap from the best set while it meets more, so that no
 // single swap improves the set it returns.
-TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint64_t goal,
-                                SearchRandom& random, WorkBudget& budget);
+TabuOutcome searchSwapsWithTabu(const CoverInstance& instance, const std::vector<uint32_t>& start, uint32_t size,
+                                uint64_t goal, SearchRandom& random, WorkBudget& budget);
