@@ -136,9 +136,8 @@ void evaluatePoint(const ShortfallProblem& problem, SubgradientPoint& point, Wor
 }
 
 // One step towards `target` along s_e = demand - (average choice of the
-// columns of e), s_e kept at 0 where u_e is at an end of its range and s_e
-// points out of it: u += stepFactor * (target - value) / |s|^2 * s, within
-// the range. Returns false when s is 0.
+// columns of e), s_e kept at 0 where u_e is 0 and s_e < 0: u += stepFactor
+// * (target - value) / |s|^2 * s, clipped at 0. Returns false when s is 0.
 bool stepPoint(const ShortfallProblem& problem, SubgradientPoint& point, double target, double stepFactor,
                std::vector<double>& subgradient, WorkBudget& budget) {
     const CoverInstance& instance = problem.instance;
@@ -155,7 +154,7 @@ bool stepPoint(const ShortfallProblem& problem, SubgradientPoint& point, double 
     std::vector<double>& u = point.multiplier;
     double norm = 0;
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        if ((u[e] <= 0 && subgradient[e] < 0) || (u[e] >= problem.multiplierCap && subgradient[e] > 0)) {
+        if (u[e] <= 0 && subgradient[e] < 0) {
             subgradient[e] = 0;
         }
         norm += subgradient[e] * subgradient[e];
@@ -166,7 +165,7 @@ bool stepPoint(const ShortfallProblem& problem, SubgradientPoint& point, double 
     }
     double step = stepFactor * std::max(target - point.value, 0.0) / norm;
     for (uint32_t e = 0; e < instance.elementCount; ++e) {
-        u[e] = std::min(problem.multiplierCap, std::max(0.0, u[e] + step * subgradient[e]));
+        u[e] = std::max(0.0, u[e] + step * subgradient[e]);
     }
     return true;
 }
@@ -342,7 +341,7 @@ void markCoreColumns(const ShortfallProblem& problem, const std::vector<double>&
                      WorkBudget& budget) {
     const CoverInstance& whole = problem.instance;
     ShortfallProblem wider{whole, problem.columnCost,
-                           std::min(whole.columnCount, 2 * problem.columnCap + CoreMargin), 1.0, true};
+                           std::min(whole.columnCount, 2 * problem.columnCap + CoreMargin), true};
     if (capped(problem) && capped(wider)) {
         markCheapest(wider, cost, taken, budget);
     } else {
@@ -429,7 +428,7 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
         return lower >= known || (best.upperBound < INFINITY && lower >= integerBound(best.upperBound));
     };
     while (!pinned() && workLeft(budget)) {
-        ShortfallProblem onCore{core.instance, problem.columnCost, problem.columnCap, 1.0, true};
+        ShortfallProblem onCore{core.instance, problem.columnCost, problem.columnCap, true};
         // x down its reduced costs, then u up the shortfall at 2 x' - x.
         computeReducedCosts(onCore, u, coreReduced, budget);
         moved.resize(x.size());

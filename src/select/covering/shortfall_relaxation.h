@@ -19,19 +19,24 @@
 // the min taking the negative reduced costs (with a cap, the `columnCap`
 // most negative); each x gives an upper bound on the LP optimum, its cost.
 //
-// The solver raises D in two stages. Subgradient steps first: along
-// demand - A * (the columns' choice averaged over the last steps), towards
-// the cost of an integer solution known at the start (the Polyak step), the
-// step factor halved while the values of a window of steps swing widely and
-// raised while they barely move; they stop when the bound meets the integer
-// solution, or creeps. That gets close fast, and is all a cover search needs
-// of the bound. Then, when asked to pin the LP optimum, primal-dual steps
-// (x down its reduced costs, u up the shortfall at the extrapolated x, each
-// scaled by its column's or element's length) with the average since the
-// last restart, restarting from the better of the current and the average
-// point once their gap between P and D has shrunk enough: on a linear
-// programme that converges linearly, and stops once the integer at or above
-// the lower bound is the one at or above the upper bound.
+// The solver raises D by one of two kinds of steps, as the relaxation asks.
+// Subgradient steps: along demand - A * (the columns' choice averaged over
+// the last steps), towards the cost of an integer solution known at the
+// start (the Polyak step), the step factor halved while the values of a
+// window of steps swing widely and raised while they barely move; they stop
+// when the bound meets the integer solution, or creeps. That gets close
+// fast, with the reduced costs a cover search builds on, and the integer
+// above the bound is all it needs. Or, to pin the LP optimum's integer,
+// primal-dual steps: x down its reduced costs, u up the shortfall at the
+// extrapolated x, each scaled by its column's or element's length, with the
+// average since the last restart, restarting from the better of the current
+// and the average point once their gap between P and D has shrunk enough
+// (on a linear programme that converges linearly). With a cap they work on
+// a core of the columns the multipliers price highest, grown whenever the
+// whole instance's reduced costs, which D is always taken over, show one
+// missing; they stop once the integer at or above the lower bound is the
+// one at or above the upper bound. Both share the evaluation of D, the
+// range of the multipliers and the stopping at a known integer solution.
 #pragma once
 
 #include <cmath>
@@ -45,16 +50,15 @@
 struct ShortfallProblem {
     const CoverInstance& instance;
     double columnCost = 1;
-    uint32_t columnCap = UINT32_MAX;      // UINT32_MAX: no cap
-    double multiplierCap = INFINITY;      // the multipliers' range is [0, multiplierCap]
-    bool pinOptimum = false;              // the second stage, to the LP optimum's integer
+    uint32_t columnCap = UINT32_MAX;  // UINT32_MAX: no cap
+    bool pinOptimum = false;          // primal-dual steps to the LP optimum's integer, else subgradient steps
 };
 
 // What the solver has found: the LP optimum lies in [lowerBound, upperBound].
 struct ShortfallSolution {
     double lowerBound = 0;
     std::vector<double> multipliers;   // the u of lowerBound
-    double upperBound = INFINITY;      // INFINITY until the second stage
+    double upperBound = INFINITY;      // from the primal-dual steps; INFINITY without them
 };
 
 // Called every few steps with the reduced costs columnCost - (A^T u)_c of

@@ -18,7 +18,7 @@ BudgetBound budgetUpperBound(const CoverInstance& instance, uint32_t budget, uin
     // The relaxation's cost is the demand left short: the set known leaves
     // total - met short, and no set leaves less than the lower bound.
     const uint64_t knownShort = total - std::min(total, met);
-    ShortfallProblem problem{instance, 0.0, budget, 1.0, true};
+    ShortfallProblem problem{instance, 0.0, budget, true};
     auto known = [&](const std::vector<double>&, uint64_t) { return knownShort; };
     if (start.empty()) {
         start.resize(instance.elementCount);
