@@ -129,11 +129,28 @@ WordSlices slicesOf(const DetectionCounts& counts, size_t word) {
 
 uint64_t sliceAt(WordSlices word, uint32_t j) { return j < word.width ? word.slices[j] : 0; }
 
+// Bits set in any slice from `from` on: counts of at least 2^from.
+uint64_t anySlice(WordSlices word, uint32_t from) {
+    uint64_t any = 0;
+    for (uint32_t j = from; j < word.width; ++j) {
+        any |= word.slices[j];
+    }
+    return any;
+}
+
 }  // namespace
 
 uint64_t countsBelow(const DetectionCounts& a, const DetectionCounts& b, size_t word) {
     WordSlices sa = slicesOf(a, word);
     WordSlices sb = slicesOf(b, word);
+    // Counts of 0 or 1 on one side, as demands of one detection each are:
+    // no comparison bit by bit.
+    if (sb.width <= 1) {
+        return sliceAt(sb, 0) & ~anySlice(sa, 0);
+    }
+    if (sa.width <= 1) {
+        return anySlice(sb, 1) | (sb.slices[0] & ~sliceAt(sa, 0));
+    }
     uint64_t below = 0;
     uint64_t equal = ~uint64_t{0};
     for (uint32_t j = std::max(sa.width, sb.width); j-- > 0;) {
