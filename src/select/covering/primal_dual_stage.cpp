@@ -1,0 +1,290 @@
+#include "select/covering/primal_dual_stage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "select/covering/shortfall_values.h"
+
+namespace {
+
+// The primal-dual stage: steps between two looks at the bounds and the
+// restarts; a restart once the better point's gap has shrunk to
+// RestartShrink of the gap at the last one, or once the run since then has
+// taken RestartShare of the stage's steps; a stop once the lower bound has
+// risen by less than PinSlowProgress of itself over PinStallSteps steps.
+constexpr uint32_t StepsPerLook = 20;
+constexpr double RestartShrink = 0.2;
+constexpr double RestartShare = 0.36;
+constexpr uint32_t PinStallSteps = 2000;
+constexpr double PinSlowProgress = 1e-6;
+// The lower bound over the whole instance, and the core's growth, every
+// this many looks.
+constexpr uint32_t LooksPerPricing = 8;
+// The first core: twice the cap and this many more columns.
+constexpr uint32_t CoreMargin = 32;
+
+// The point of [0, 1] per column, summing to at most the cap, nearest to z
+// in the metric that weighs column c by 1 / step_c: clip(z_c - t * step_c)
+// for the least t >= 0 that keeps the sum within the cap. The sum falls
+// piecewise linearly in t; its breakpoints are walked in order.
+void projectColumns(const ShortfallProblem& problem, const std::vector<double>& step, std::vector<double>& z,
+                    WorkBudget& budget) {
+    double sum = 0;
+    for (double value : z) {
+        sum += std::clamp(value, 0.0, 1.0);
+    }
+    spendWork(budget, z.size());
+    double t = 0;
+    if (capped(problem) && sum > problem.columnCap) {
+        const double cap = problem.columnCap;
+        // (t, change of slope): a column leaves 1 at (z - 1) / step and
+        // reaches 0 at z / step.
+        std::vector<std::pair<double, double>> breaks;
+        double slope = 0;
+        for (size_t c = 0; c < z.size(); ++c) {
+            if (z[c] <= 0) {
+                continue;
+            }
+            if (z[c] > 1) {
+                breaks.push_back({(z[c] - 1) / step[c], -step[c]});
+            } else {
+                slope -= step[c];
+            }
+            breaks.push_back({z[c] / step[c], step[c]});
+        }
+        std::sort(breaks.begin(), breaks.end());
+        spendWork(budget, 4 * breaks.size());
+        double at = 0;
+        for (const auto& [where, change] : breaks) {
+            double reached = sum + slope * (where - at);
+            if (reached <= cap) {
+                break;
+            }
+            sum = reached;
+            at = where;
+            slope += change;
+        }
+        t = slope < 0 ? at + (sum - cap) / -slope : at;
+    }
+    for (size_t c = 0; c < z.size(); ++c) {
+        z[c] = std::clamp(z[c] - t * step[c], 0.0, 1.0);
+    }
+}
+
+// The columns the primal-dual steps work on: with a cap, a core of the
+// instance's columns, grown whenever the whole instance's reduced costs
+// show a column outside it among those the lower bound takes; without one,
+// all of them. The lower bound is always taken over the whole instance.
+struct ColumnCore {
+    std::vector<uint32_t> column;  // core column -> instance column, ascending
+    CoverInstance instance;
+    std::vector<double> primalStep;  // per core column: 1 / its length
+    std::vector<double> dualStep;    // per element: 1 / its core degree
+};
+
+void buildCore(const CoverInstance& whole, ColumnCore& core, WorkBudget& budget) {
+    std::vector<uint32_t> columnVector;
+    std::vector<CoverOffset> columnStart{0};
+    std::vector<uint32_t> columnElements;
+    for (uint32_t c : core.column) {
+        columnVector.push_back(whole.columnVector[c]);
+        columnElements.insert(columnElements.end(), columnBegin(whole, c), columnEnd(whole, c));
+        columnStart.push_back(columnElements.size());
+    }
+    spendWork(budget, 2 * columnElements.size() + whole.elementCount);
+    core.instance = makeCoverInstance(whole.demand, std::move(columnVector), std::move(columnStart),
+                                      std::move(columnElements));
+    core.instance.weight = whole.weight;
+    core.primalStep.resize(core.column.size());
+    for (uint32_t c = 0; c < core.column.size(); ++c) {
+        core.primalStep[c] = 1.0 / std::max(1u, columnSize(core.instance, c));
+    }
+    core.dualStep.resize(whole.elementCount);
+    for (uint32_t e = 0; e < whole.elementCount; ++e) {
+        core.dualStep[e] = 1.0 / 1.0 / std::max(1u, elementDegree(core.instance, e));
+    }
+}
+
+// Marks the columns a core under the reduced costs `cost` holds: with a
+// cap, the most negative ones, twice the cap and CoreMargin more of them;
+// without, every one.
+void markCoreColumns(const ShortfallProblem& problem, const std::vector<double>& cost, std::vector<uint8_t>& taken,
+                     WorkBudget& budget) {
+    const CoverInstance& whole = problem.instance;
+    ShortfallProblem wider{whole, problem.columnCost,
+                           std::min(whole.columnCount, 2 * problem.columnCap + CoreMargin), true};
+    if (capped(problem) && capped(wider)) {
+        markCheapest(wider, cost, taken, budget);
+    } else {
+        taken.assign(whole.columnCount, 1);
+    }
+}
+
+// Adds to the core the columns that one under `cost` would hold and it
+// lacks. Returns whether any came in; `values` (per core column) follow.
+bool growCore(const ShortfallProblem& problem, ColumnCore& core, const std::vector<double>& cost,
+              std::vector<std::vector<double>*> values, WorkBudget& budget) {
+    const CoverInstance& whole = problem.instance;
+    std::vector<uint8_t> taken;
+    markCoreColumns(problem, cost, taken, budget);
+    std::vector<uint8_t> inCore(whole.columnCount, 0);
+    for (uint32_t c : core.column) {
+        inCore[c] = 1;
+    }
+    std::vector<uint32_t> columns = core.column;
+    for (uint32_t c = 0; c < whole.columnCount; ++c) {
+        if (taken[c] && !inCore[c]) {
+            columns.push_back(c);
+        }
+    }
+    spendWork(budget, 2 * uint64_t{whole.columnCount});
+    if (columns.size() == core.column.size()) {
+        return false;
+    }
+    std::sort(columns.begin(), columns.end());
+    for (std::vector<double>* value : values) {
+        std::vector<double> moved(columns.size(), 0.0);
+        size_t at = 0;
+        for (size_t k = 0; k < columns.size(); ++k) {
+            if (at < core.column.size() && core.column[at] == columns[k]) {
+                moved[k] = (*value)[at++];
+            }
+        }
+        *value = std::move(moved);
+    }
+    core.column = std::move(columns);
+    buildCore(whole, core, budget);
+    return true;
+}
+
+}  // namespace
+
+// The multipliers are kept within [0, weight]: a unit short costs the
+// element's weight, so no optimal multiplier exceeds it.
+void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uint64_t& known,
+                     const ShortfallProgress& progress, ShortfallSolution& best, WorkBudget& budget) {
+    const CoverInstance& whole = problem.instance;
+    for (uint32_t e = 0; e < whole.elementCount; ++e) {
+        u[e] = std::clamp(u[e], 0.0, static_cast<double>(elementWeight(whole, e)));
+    }
+    std::vector<double> reduced;
+    std::vector<double> averageCost;
+    std::vector<uint8_t> taken;
+    std::vector<double> covered;
+    computeReducedCosts(problem, u, reduced, budget);
+    ColumnCore core;
+    markCoreColumns(problem, reduced, taken, budget);
+    for (uint32_t c = 0; c < whole.columnCount; ++c) {
+        if (taken[c]) {
+            core.column.push_back(c);
+        }
+    }
+    buildCore(whole, core, budget);
+
+    std::vector<double> x(core.column.size(), 0.0);
+    std::vector<double> xSum(core.column.size(), 0.0);
+    std::vector<double> xAverage;
+    std::vector<double> moved;
+    std::vector<double> coreReduced;
+    std::vector<double> uSum(whole.elementCount, 0.0);
+    std::vector<double> uAverage(whole.elementCount);
+    uint32_t averaged = 0;
+    double restartGap = INFINITY;
+    uint64_t step = 0;
+    uint64_t looks = 0;
+    uint64_t sinceRestart = 0;
+    uint64_t stallStart = 0;
+    double stallBase = best.lowerBound;
+    auto pinned = [&] {
+        uint64_t lower = integerBound(best.lowerBound);
+        return lower >= known || (best.upperBound < INFINITY && lower >= integerBound(best.upperBound));
+    };
+    while (!pinned() && workLeft(budget)) {
+        ShortfallProblem onCore{core.instance, problem.columnCost, problem.columnCap, true};
+        // x down its reduced costs, then u up the shortfall at 2 x' - x.
+        computeReducedCosts(onCore, u, coreReduced, budget);
+        moved.resize(x.size());
+        for (uint32_t c = 0; c < x.size(); ++c) {
+            moved[c] = x[c] - core.primalStep[c] * coreReduced[c];
+        }
+        projectColumns(onCore, core.primalStep, moved, budget);
+        std::swap(x, moved);
+        for (uint32_t c = 0; c < x.size(); ++c) {
+            moved[c] = 2 * x[c] - moved[c];
+        }
+        columnSums(core.instance, moved, covered, budget);
+        for (uint32_t e = 0; e < whole.elementCount; ++e) {
+            u[e] = std::clamp(u[e] + core.dualStep[e] * (whole.demand[e] - covered[e]), 0.0,
+                              static_cast<double>(elementWeight(whole, e)));
+            uSum[e] += u[e];
+        }
+        for (uint32_t c = 0; c < x.size(); ++c) {
+            xSum[c] += x[c];
+        }
+        ++averaged;
+        ++sinceRestart;
+        if (++step % StepsPerLook != 0) {
+            continue;
+        }
+
+        // The bounds of the current point and of the average since the
+        // restart, on the core.
+        for (uint32_t e = 0; e < whole.elementCount; ++e) {
+            uAverage[e] = uSum[e] / averaged;
+        }
+        xAverage.resize(x.size());
+        for (uint32_t c = 0; c < x.size(); ++c) {
+            xAverage[c] = xSum[c] / averaged;
+        }
+        computeReducedCosts(onCore, uAverage, coreReduced, budget);
+        double averageLower = lowerBoundOf(onCore, uAverage, coreReduced, taken, budget);
+        computeReducedCosts(onCore, u, coreReduced, budget);
+        double currentLower = lowerBoundOf(onCore, u, coreReduced, taken, budget);
+        double currentUpper = upperBoundOf(onCore, x, covered, budget);
+        double averageUpper = upperBoundOf(onCore, xAverage, covered, budget);
+        best.upperBound = std::min({best.upperBound, currentUpper, averageUpper});
+        bool averageBetter = averageLower > currentLower;
+        double coreLower = std::max(currentLower, averageLower);
+
+        std::vector<double> priced = averageBetter ? uAverage : u;
+        double currentGap = currentUpper - currentLower;
+        double averageGap = averageUpper - averageLower;
+        double gap = std::min(currentGap, averageGap);
+        if (gap <= RestartShrink * restartGap || sinceRestart >= RestartShare * step) {
+            if (averageGap < currentGap) {
+                u = uAverage;
+                x = xAverage;
+            }
+            std::fill(uSum.begin(), uSum.end(), 0.0);
+            std::fill(xSum.begin(), xSum.end(), 0.0);
+            averaged = 0;
+            restartGap = gap;
+            sinceRestart = 0;
+        }
+        // The lower bound over the whole instance, every few looks and
+        // whenever the core's would settle it; and the columns the core
+        // lacks, which come in with nothing taken of them.
+        ++looks;
+        uint64_t coreInteger = integerBound(coreLower);
+        if (looks % LooksPerPricing == 0 || coreInteger >= known || coreInteger >= integerBound(best.upperBound)) {
+            computeReducedCosts(problem, priced, reduced, budget);
+            double lower = lowerBoundOf(problem, priced, reduced, taken, budget);
+            if (lower > best.lowerBound) {
+                best.lowerBound = lower;
+                best.multipliers = priced;
+            }
+            known = std::min(known, progress(reduced, integerBound(best.lowerBound)));
+            if (growCore(problem, core, reduced, {&x, &xSum}, budget)) {
+                restartGap = INFINITY;
+            }
+        }
+
+        if (best.lowerBound > stallBase + PinSlowProgress * std::max(1.0, std::fabs(stallBase))) {
+            stallBase = best.lowerBound;
+            stallStart = step;
+        } else if (step - stallStart >= PinStallSteps) {
+            break;
+        }
+    }
+}
