@@ -47,16 +47,13 @@ uint32_t detectableDetectedAtLeast(const SelectionState& state, const PatternSet
     return found;
 }
 
-SelectionResult resultOf(const SelectionState& state, const SelectionOptions& options, const PatternSet& patterns) {
+// `demands` null for one detection each.
+SelectionResult resultOf(const SelectionState& state, const SelectionOptions& options, const PatternSet& patterns,
+                         const FaultDemands* demands) {
     SelectionResult result;
     result.chosen = chosenVectors(state);
     if (options.coverageOrder) {
-        if (options.detections > 1) {
-            FaultDemands demands = countDemands(patterns, options.detections);
-            result.chosen = coverageOrder(patterns, result.chosen, &demands).vectors;
-        } else {
-            result.chosen = coverageOrder(patterns, result.chosen).vectors;
-        }
+        result.chosen = coverageOrder(patterns, result.chosen, demands).vectors;
     }
     for (uint32_t vector : result.chosen) {
         result.phases.push_back(state.chosenBy[vector]);
@@ -86,7 +83,7 @@ SelectionResult runSelection(const SelectionOptions& options, const PatternSet& 
             state = runWithinBudget(options, patterns);
         }
         FaultDemands demands;
-        if ((options.minimize || options.diagnostic) && options.detections > 1) {
+        if (options.detections > 1 && (options.minimize || options.diagnostic || options.coverageOrder)) {
             demands = countDemands(patterns, options.detections);
         }
         const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
@@ -105,7 +102,7 @@ SelectionResult runSelection(const SelectionOptions& options, const PatternSet& 
                 bound = SearchBound{false, minimizeSelection(state, patterns, multicover, minimizeWork(patterns))};
             }
         }
-        SelectionResult result = resultOf(state, options, patterns);
+        SelectionResult result = resultOf(state, options, patterns, multicover);
         result.budgetBinds = binds;
         result.bound = bound;
         if (options.detectionsGiven) {

@@ -35,3 +35,18 @@ CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32
     }
     return instance;
 }
+
+CoverInstance columnSubset(const CoverInstance& whole, const std::vector<uint32_t>& columns) {
+    std::vector<uint32_t> columnVector;
+    std::vector<CoverOffset> columnStart{0};
+    std::vector<uint32_t> columnElements;
+    for (uint32_t c : columns) {
+        columnVector.push_back(whole.columnVector[c]);
+        columnElements.insert(columnElements.end(), columnBegin(whole, c), columnEnd(whole, c));
+        columnStart.push_back(columnElements.size());
+    }
+    CoverInstance subset =
+        makeCoverInstance(whole.demand, std::move(columnVector), std::move(columnStart), std::move(columnElements));
+    subset.weight = whole.weight;
+    return subset;
+}

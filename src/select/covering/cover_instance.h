@@ -67,3 +67,7 @@ inline uint32_t elementWeight(const CoverInstance& instance, uint32_t element) {
 CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32_t> columnVector,
                                 std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements);
+
+// The instance of the columns `columns` (ascending) of `whole`, numbered in
+// that order, with every element and its demand and weight.
+CoverInstance columnSubset(const CoverInstance& whole, const std::vector<uint32_t>& columns);

@@ -84,25 +84,15 @@ struct ColumnCore {
 };
 
 void buildCore(const CoverInstance& whole, ColumnCore& core, WorkBudget& budget) {
-    std::vector<uint32_t> columnVector;
-    std::vector<CoverOffset> columnStart{0};
-    std::vector<uint32_t> columnElements;
-    for (uint32_t c : core.column) {
-        columnVector.push_back(whole.columnVector[c]);
-        columnElements.insert(columnElements.end(), columnBegin(whole, c), columnEnd(whole, c));
-        columnStart.push_back(columnElements.size());
-    }
-    spendWork(budget, 2 * columnElements.size() + whole.elementCount);
-    core.instance = makeCoverInstance(whole.demand, std::move(columnVector), std::move(columnStart),
-                                      std::move(columnElements));
-    core.instance.weight = whole.weight;
+    core.instance = columnSubset(whole, core.column);
+    spendWork(budget, 2 * core.instance.columnElements.size() + whole.elementCount);
     core.primalStep.resize(core.column.size());
     for (uint32_t c = 0; c < core.column.size(); ++c) {
         core.primalStep[c] = 1.0 / std::max(1u, columnSize(core.instance, c));
     }
     core.dualStep.resize(whole.elementCount);
     for (uint32_t e = 0; e < whole.elementCount; ++e) {
-        core.dualStep[e] = 1.0 / 1.0 / std::max(1u, elementDegree(core.instance, e));
+        core.dualStep[e] = 1.0 / std::max(1u, elementDegree(core.instance, e));
     }
 }
 

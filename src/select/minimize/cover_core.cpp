@@ -23,19 +23,12 @@ CoverCore buildCore(const CoverInstance& instance, const std::vector<double>& re
         spendWork(budget, 2 * columns.size());
     }
     CoverCore core;
-    std::vector<uint32_t> columnVector;
-    std::vector<CoverOffset> columnStart{0};
-    std::vector<uint32_t> columnElements;
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
         if (inCore[c]) {
             core.column.push_back(c);
-            columnVector.push_back(instance.columnVector[c]);
-            columnElements.insert(columnElements.end(), columnBegin(instance, c), columnEnd(instance, c));
-            columnStart.push_back(columnElements.size());
         }
     }
-    spendWork(budget, instance.columnCount + 2 * columnElements.size());
-    core.instance = makeCoverInstance(instance.demand, std::move(columnVector), std::move(columnStart),
-                                      std::move(columnElements));
+    core.instance = columnSubset(instance, core.column);
+    spendWork(budget, instance.columnCount + 2 * core.instance.columnElements.size());
     return core;
 }
