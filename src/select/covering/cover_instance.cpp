@@ -1,5 +1,6 @@
 #include "select/covering/cover_instance.h"
 
+#include <numeric>
 #include <utility>
 
 CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32_t> columnVector,
@@ -36,17 +37,38 @@ CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32
     return instance;
 }
 
-CoverInstance columnSubset(const CoverInstance& whole, const std::vector<uint32_t>& columns) {
+CoverInstance subInstance(const CoverInstance& whole, const std::vector<uint32_t>& columns,
+                          const std::vector<uint32_t>& elements) {
+    std::vector<uint32_t> renumbered(whole.elementCount, UINT32_MAX);
+    std::vector<uint32_t> demand;
+    std::vector<uint32_t> weight;
+    for (uint32_t e : elements) {
+        renumbered[e] = static_cast<uint32_t>(demand.size());
+        demand.push_back(whole.demand[e]);
+        if (!whole.weight.empty()) {
+            weight.push_back(whole.weight[e]);
+        }
+    }
     std::vector<uint32_t> columnVector;
     std::vector<CoverOffset> columnStart{0};
     std::vector<uint32_t> columnElements;
     for (uint32_t c : columns) {
         columnVector.push_back(whole.columnVector[c]);
-        columnElements.insert(columnElements.end(), columnBegin(whole, c), columnEnd(whole, c));
+        for (const uint32_t* e = columnBegin(whole, c); e != columnEnd(whole, c); ++e) {
+            if (renumbered[*e] != UINT32_MAX) {
+                columnElements.push_back(renumbered[*e]);
+            }
+        }
         columnStart.push_back(columnElements.size());
     }
     CoverInstance subset =
-        makeCoverInstance(whole.demand, std::move(columnVector), std::move(columnStart), std::move(columnElements));
-    subset.weight = whole.weight;
+        makeCoverInstance(std::move(demand), std::move(columnVector), std::move(columnStart), std::move(columnElements));
+    subset.weight = std::move(weight);
     return subset;
+}
+
+CoverInstance columnSubset(const CoverInstance& whole, const std::vector<uint32_t>& columns) {
+    std::vector<uint32_t> every(whole.elementCount);
+    std::iota(every.begin(), every.end(), 0u);
+    return subInstance(whole, columns, every);
 }

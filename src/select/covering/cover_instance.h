@@ -68,6 +68,11 @@ CoverInstance makeCoverInstance(std::vector<uint32_t> demand, std::vector<uint32
                                 std::vector<CoverOffset> columnStart,
                                 std::vector<uint32_t> columnElements);
 
-// The instance of the columns `columns` (ascending) of `whole`, numbered in
-// that order, with every element and its demand and weight.
+// The instance of the columns `columns` and the elements `elements` of
+// `whole` (both ascending), numbered in that order, with the elements'
+// demand and weight: the columns list only those elements.
+CoverInstance subInstance(const CoverInstance& whole, const std::vector<uint32_t>& columns,
+                          const std::vector<uint32_t>& elements);
+
+// The instance of the columns `columns` (ascending) of `whole` with every element.
 CoverInstance columnSubset(const CoverInstance& whole, const std::vector<uint32_t>& columns);

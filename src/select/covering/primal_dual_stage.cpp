@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "select/covering/primal_dual_core.h"
 #include "select/covering/shortfall_values.h"
 
 namespace {
@@ -21,8 +22,6 @@ constexpr double PinSlowProgress = 1e-6;
 // The lower bound over the whole instance, and the core's growth, every
 // this many looks.
 constexpr uint32_t LooksPerPricing = 8;
-// The first core: twice the cap and this many more columns.
-constexpr uint32_t CoreMargin = 32;
 
 // The point of [0, 1] per column, summing to at most the cap, nearest to z
 // in the metric that weighs column c by 1 / step_c: clip(z_c - t * step_c)
@@ -72,113 +71,39 @@ void projectColumns(const ShortfallProblem& problem, const std::vector<double>& 
     }
 }
 
-// The columns the primal-dual steps work on: with a cap, a core of the
-// instance's columns, grown whenever the whole instance's reduced costs
-// show a column outside it among those the lower bound takes; without one,
-// all of them. The lower bound is always taken over the whole instance.
-struct ColumnCore {
-    std::vector<uint32_t> column;  // core column -> instance column, ascending
-    CoverInstance instance;
-    std::vector<double> primalStep;  // per core column: 1 / its length
-    std::vector<double> dualStep;    // per element: 1 / its core degree
-};
-
-void buildCore(const CoverInstance& whole, ColumnCore& core, WorkBudget& budget) {
-    core.instance = columnSubset(whole, core.column);
-    spendWork(budget, 2 * core.instance.columnElements.size() + whole.elementCount);
-    core.primalStep.resize(core.column.size());
-    for (uint32_t c = 0; c < core.column.size(); ++c) {
-        core.primalStep[c] = 1.0 / std::max(1u, columnSize(core.instance, c));
-    }
-    core.dualStep.resize(whole.elementCount);
-    for (uint32_t e = 0; e < whole.elementCount; ++e) {
-        core.dualStep[e] = 1.0 / std::max(1u, elementDegree(core.instance, e));
-    }
-}
-
-// Marks the columns a core under the reduced costs `cost` holds: with a
-// cap, the most negative ones, twice the cap and CoreMargin more of them;
-// without, every one.
-void markCoreColumns(const ShortfallProblem& problem, const std::vector<double>& cost, std::vector<uint8_t>& taken,
-                     WorkBudget& budget) {
-    const CoverInstance& whole = problem.instance;
-    ShortfallProblem wider{whole, problem.columnCost,
-                           std::min(whole.columnCount, 2 * problem.columnCap + CoreMargin), true};
-    if (capped(problem) && capped(wider)) {
-        markCheapest(wider, cost, taken, budget);
-    } else {
-        taken.assign(whole.columnCount, 1);
-    }
-}
-
-// Adds to the core the columns that one under `cost` would hold and it
-// lacks. Returns whether any came in; `values` (per core column) follow.
-bool growCore(const ShortfallProblem& problem, ColumnCore& core, const std::vector<double>& cost,
-              std::vector<std::vector<double>*> values, WorkBudget& budget) {
-    const CoverInstance& whole = problem.instance;
-    std::vector<uint8_t> taken;
-    markCoreColumns(problem, cost, taken, budget);
-    std::vector<uint8_t> inCore(whole.columnCount, 0);
-    for (uint32_t c : core.column) {
-        inCore[c] = 1;
-    }
-    std::vector<uint32_t> columns = core.column;
-    for (uint32_t c = 0; c < whole.columnCount; ++c) {
-        if (taken[c] && !inCore[c]) {
-            columns.push_back(c);
-        }
-    }
-    spendWork(budget, 2 * uint64_t{whole.columnCount});
-    if (columns.size() == core.column.size()) {
-        return false;
-    }
-    std::sort(columns.begin(), columns.end());
-    for (std::vector<double>* value : values) {
-        std::vector<double> moved(columns.size(), 0.0);
-        size_t at = 0;
-        for (size_t k = 0; k < columns.size(); ++k) {
-            if (at < core.column.size() && core.column[at] == columns[k]) {
-                moved[k] = (*value)[at++];
-            }
-        }
-        *value = std::move(moved);
-    }
-    core.column = std::move(columns);
-    buildCore(whole, core, budget);
-    return true;
-}
-
 }  // namespace
 
 // The multipliers are kept within [0, weight]: a unit short costs the
 // element's weight, so no optimal multiplier exceeds it.
-void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uint64_t& known,
+void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> start, uint64_t& known,
                      const ShortfallProgress& progress, ShortfallSolution& best, WorkBudget& budget) {
     const CoverInstance& whole = problem.instance;
     for (uint32_t e = 0; e < whole.elementCount; ++e) {
-        u[e] = std::clamp(u[e], 0.0, static_cast<double>(elementWeight(whole, e)));
+        start[e] = std::clamp(start[e], 0.0, static_cast<double>(elementWeight(whole, e)));
     }
     std::vector<double> reduced;
-    std::vector<double> averageCost;
-    std::vector<uint8_t> taken;
-    std::vector<double> covered;
-    computeReducedCosts(problem, u, reduced, budget);
-    ColumnCore core;
-    markCoreColumns(problem, reduced, taken, budget);
-    for (uint32_t c = 0; c < whole.columnCount; ++c) {
-        if (taken[c]) {
-            core.column.push_back(c);
-        }
-    }
-    buildCore(whole, core, budget);
+    computeReducedCosts(problem, start, reduced, budget);
+    PrimalDualCore core = startCore(problem, reduced, budget);
 
+    // Per core column and per core element.
     std::vector<double> x(core.column.size(), 0.0);
     std::vector<double> xSum(core.column.size(), 0.0);
     std::vector<double> xAverage;
     std::vector<double> moved;
     std::vector<double> coreReduced;
-    std::vector<double> uSum(whole.elementCount, 0.0);
-    std::vector<double> uAverage(whole.elementCount);
+    std::vector<double> u(core.element.size());
+    for (uint32_t k = 0; k < core.element.size(); ++k) {
+        u[k] = start[core.element[k]];
+    }
+    std::vector<double> uSum(core.element.size(), 0.0);
+    std::vector<double> uAverage;
+    std::vector<double> covered;
+    std::vector<uint8_t> taken;
+    // Per instance column and element.
+    std::vector<double> wholeU;
+    std::vector<double> wholeX;
+    std::vector<double> wholeCovered;
+
     uint32_t averaged = 0;
     double restartGap = INFINITY;
     uint64_t step = 0;
@@ -191,7 +116,8 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
         return lower >= known || (best.upperBound < INFINITY && lower >= integerBound(best.upperBound));
     };
     while (!pinned() && workLeft(budget)) {
-        ShortfallProblem onCore{core.instance, problem.columnCost, problem.columnCap, true};
+        const CoverInstance& inCore = core.instance;
+        ShortfallProblem onCore{inCore, problem.columnCost, problem.columnCap, true};
         // x down its reduced costs, then u up the shortfall at 2 x' - x.
         computeReducedCosts(onCore, u, coreReduced, budget);
         moved.resize(x.size());
@@ -203,10 +129,10 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
         for (uint32_t c = 0; c < x.size(); ++c) {
             moved[c] = 2 * x[c] - moved[c];
         }
-        columnSums(core.instance, moved, covered, budget);
-        for (uint32_t e = 0; e < whole.elementCount; ++e) {
-            u[e] = std::clamp(u[e] + core.dualStep[e] * (whole.demand[e] - covered[e]), 0.0,
-                              static_cast<double>(elementWeight(whole, e)));
+        columnSums(inCore, moved, covered, budget);
+        for (uint32_t e = 0; e < u.size(); ++e) {
+            u[e] = std::clamp(u[e] + core.dualStep[e] * (inCore.demand[e] - covered[e]), 0.0,
+                              static_cast<double>(elementWeight(inCore, e)));
             uSum[e] += u[e];
         }
         for (uint32_t c = 0; c < x.size(); ++c) {
@@ -220,7 +146,8 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
 
         // The bounds of the current point and of the average since the
         // restart, on the core.
-        for (uint32_t e = 0; e < whole.elementCount; ++e) {
+        uAverage.resize(u.size());
+        for (uint32_t e = 0; e < u.size(); ++e) {
             uAverage[e] = uSum[e] / averaged;
         }
         xAverage.resize(x.size());
@@ -233,11 +160,11 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
         double currentLower = lowerBoundOf(onCore, u, coreReduced, taken, budget);
         double currentUpper = upperBoundOf(onCore, x, covered, budget);
         double averageUpper = upperBoundOf(onCore, xAverage, covered, budget);
-        best.upperBound = std::min({best.upperBound, currentUpper, averageUpper});
-        bool averageBetter = averageLower > currentLower;
         double coreLower = std::max(currentLower, averageLower);
+        double coreUpper = std::min(currentUpper, averageUpper);
+        std::vector<double> pricedU = averageLower > currentLower ? uAverage : u;
+        std::vector<double> pricedX = averageUpper < currentUpper ? xAverage : x;
 
-        std::vector<double> priced = averageBetter ? uAverage : u;
         double currentGap = currentUpper - currentLower;
         double averageGap = averageUpper - averageLower;
         double gap = std::min(currentGap, averageGap);
@@ -252,20 +179,25 @@ void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uin
             restartGap = gap;
             sinceRestart = 0;
         }
-        // The lower bound over the whole instance, every few looks and
-        // whenever the core's would settle it; and the columns the core
-        // lacks, which come in with nothing taken of them.
+        // Over the whole instance, every few looks and whenever the core's
+        // bounds would settle it: the lower bound of the core's multipliers,
+        // the upper bound of its column values, and the columns and elements
+        // the core lacks, which come in with nothing taken of them.
         ++looks;
         uint64_t coreInteger = integerBound(coreLower);
-        if (looks % LooksPerPricing == 0 || coreInteger >= known || coreInteger >= integerBound(best.upperBound)) {
-            computeReducedCosts(problem, priced, reduced, budget);
-            double lower = lowerBoundOf(problem, priced, reduced, taken, budget);
+        if (looks % LooksPerPricing == 0 || coreInteger >= known || coreInteger >= integerBound(coreUpper) ||
+            coreInteger >= integerBound(best.upperBound)) {
+            spreadOver(core.element, pricedU, whole.elementCount, wholeU);
+            computeReducedCosts(problem, wholeU, reduced, budget);
+            double lower = lowerBoundOf(problem, wholeU, reduced, taken, budget);
             if (lower > best.lowerBound) {
                 best.lowerBound = lower;
-                best.multipliers = priced;
+                best.multipliers = wholeU;
             }
+            spreadOver(core.column, pricedX, whole.columnCount, wholeX);
+            best.upperBound = std::min(best.upperBound, upperBoundOf(problem, wholeX, wholeCovered, budget));
             known = std::min(known, progress(reduced, integerBound(best.lowerBound)));
-            if (growCore(problem, core, reduced, {&x, &xSum}, budget)) {
+            if (growCore(problem, core, reduced, wholeCovered, {&x, &xSum}, {&u, &uSum}, budget)) {
                 restartGap = INFINITY;
             }
         }

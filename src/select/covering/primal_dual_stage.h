@@ -10,5 +10,5 @@
 // From the multipliers u and no column taken, until the integers at or above
 // the two bounds meet, `known` is reached, the steps stall or the budget is
 // spent; raises best.lowerBound and lowers best.upperBound.
-void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> u, uint64_t& known,
+void pinByPrimalDual(const ShortfallProblem& problem, std::vector<double> start, uint64_t& known,
                      const ShortfallProgress& progress, ShortfallSolution& best, WorkBudget& budget);

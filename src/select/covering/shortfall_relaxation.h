@@ -31,11 +31,12 @@
 // extrapolated x, each scaled by its column's or element's length, with the
 // average since the last restart, restarting from the better of the current
 // and the average point once their gap between P and D has shrunk enough
-// (on a linear programme that converges linearly). With a cap they work on
-// a core of the columns the multipliers price highest, grown whenever the
-// whole instance's reduced costs, which D is always taken over, show one
-// missing; they stop once the integer at or above the lower bound is the
-// one at or above the upper bound. Both share the evaluation of D, the
+// (on a linear programme that converges linearly). They work on a core of
+// the columns the multipliers price highest and of the elements left short
+// (select/covering/primal_dual_core.h), grown whenever the whole instance,
+// which both bounds are always taken over, shows one missing; they stop
+// once the integer at or above the lower bound is the one at or above the
+// upper bound. Both share the evaluation of D, the
 // range of the multipliers and the stopping at a known integer solution.
 #pragma once
 
