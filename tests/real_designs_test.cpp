@@ -570,6 +570,28 @@ TEST(RealDesignDemands, OneDetectionIsTheDefault) {
                                                        coveredLine + "Detected at least 1 times: 856 of 856 faults\n"));
 }
 
+// "-max_vectors K -minimize" against the exact maximum of faults K vectors
+// cover and the integer part of the LP relaxation's, both solved by an LP
+// and integer programming solver outside the tool (bench/demand_exact.py).
+TEST(RealDesignDemands, BudgetMeetsTheExactMaximumAndTheRelaxationsBound) {
+    struct Solved {
+        std::string design;
+        uint32_t budget;
+        uint32_t maximum;
+        uint32_t relaxation;
+    };
+    const std::vector<Solved> table = {{"c432", 10, 397, 402},   {"c432", 20, 522, 525},
+                                       {"c880", 10, 715, 737},   {"c880", 20, 820, 830},
+                                       {"c1908", 10, 1368, 1377}, {"c1908", 20, 1527, 1528}};
+    for (const Solved& solved : table) {
+        ScratchDir work;
+        BinaryResult result =
+            runOnCopy(solved.design, {"-max_vectors", std::to_string(solved.budget), "-minimize"}, work);
+        EXPECT_EQ(printedNumber(result.out, "Covered ([0-9]+) of "), solved.maximum) << solved.design;
+        EXPECT_EQ(printedNumber(result.out, "Upper bound ([0-9]+) faults\n"), solved.relaxation) << solved.design;
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -1,6 +1,7 @@
 #include "select/demands/budget_bound.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "select/covering/shortfall_relaxation.h"
 
@@ -12,25 +13,18 @@ uint64_t totalDemand(const CoverInstance& instance) {
     return total;
 }
 
-BudgetBound budgetUpperBound(const CoverInstance& instance, uint32_t budget, uint64_t met,
-                             std::vector<double> start, WorkBudget& work) {
+uint64_t budgetUpperBound(const CoverInstance& instance, uint32_t budget, uint64_t met, WorkBudget& work) {
     const uint64_t total = totalDemand(instance);
     // The relaxation's cost is the demand left short: the set known leaves
     // total - met short, and no set leaves less than the lower bound.
     const uint64_t knownShort = total - std::min(total, met);
     ShortfallProblem problem{instance, 0.0, budget, true};
     auto known = [&](const std::vector<double>&, uint64_t) { return knownShort; };
-    if (start.empty()) {
-        start.resize(instance.elementCount);
-        for (uint32_t e = 0; e < instance.elementCount; ++e) {
-            start[e] = elementWeight(instance, e);
-        }
+    std::vector<double> start(instance.elementCount);
+    for (uint32_t e = 0; e < instance.elementCount; ++e) {
+        start[e] = elementWeight(instance, e);
     }
     ShortfallSolution solution = solveShortfall(problem, std::move(start), knownShort, known, work);
-    BudgetBound bound;
     uint64_t lower = integerBound(solution.lowerBound);
-    bound.value = std::max(total - std::min(total, lower), met);
-    bound.multipliers = std::move(solution.multipliers);
-    bound.settled = lower >= knownShort || lower >= integerBound(solution.upperBound);
-    return bound;
+    return std::max(total - std::min(total, lower), met);
 }

@@ -6,23 +6,14 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "select/covering/cover_instance.h"
 #include "select/covering/search_budget.h"
 
-struct BudgetBound {
-    uint64_t value = 0;
-    std::vector<double> multipliers;  // per element: the relaxation's, of the bound
-    bool settled = false;             // it meets `met`, or the LP optimum's integer
-};
-
 // `met` is the demand a set within the budget is known to meet: the bound
 // stops when it comes down to it, and is never below it. The steps start
-// from the multipliers of an earlier bound, or (`start` empty) from every
-// element's weight: every column worth the faults it detects.
-BudgetBound budgetUpperBound(const CoverInstance& instance, uint32_t budget, uint64_t met,
-                             std::vector<double> start, WorkBudget& work);
+// from every element's weight: every column worth the faults it detects.
+uint64_t budgetUpperBound(const CoverInstance& instance, uint32_t budget, uint64_t met, WorkBudget& work);
 
 // The total demand of the instance's elements.
 uint64_t totalDemand(const CoverInstance& instance);

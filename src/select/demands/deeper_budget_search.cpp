@@ -18,6 +18,7 @@ namespace {
 constexpr uint64_t BaseWork = uint64_t{1} << 29;
 constexpr uint64_t WorkPerTableWord = 192;
 constexpr uint64_t Seed = 0x6d61785f76656374ULL;
+constexpr std::pair<uint64_t, uint64_t> TabuShare{3, 8};
 
 // A set of vectors, the phase that put each there, and the demand it meets.
 struct BudgetCandidate {
@@ -177,28 +178,23 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
         best = std::move(fromCover);
     }
 
-    // A bound on a quarter of the work, the tabu search on at most half of
-    // what is left, and the bound again on the rest while it may still fall.
-    WorkBudget part = shareOf(work, 1, 4);
-    BudgetBound bound = budgetUpperBound(instance, budget, best.met, {}, part);
-    work.used = part.used;
-    if (best.met < bound.value) {
+    // The bound on work of its own, then the tabu search on at most
+    // TabuShare of the search's work left (the share it had when the bound
+    // took a quarter of that work first).
+    WorkBudget boundWork{work.limit, 0};
+    const uint64_t bound = budgetUpperBound(instance, budget, best.met, boundWork);
+    if (best.met < bound) {
         SearchRandom random{Seed};
-        part = shareOf(work, 1, 2);
+        WorkBudget part = shareOf(work, TabuShare.first, TabuShare.second);
         // Vectors that stand for none of the instance's columns (copies
         // beyond their demand, or nothing with a demand) leave room.
         TabuOutcome found =
-            searchSwapsWithTabu(instance, columnsOf(columnOf, best), budget, bound.value, random, part);
-        work.used = part.used;
+            searchSwapsWithTabu(instance, columnsOf(columnOf, best), budget, bound, random, part);
         if (found.met > best.met) {
             best = candidateOfColumns(instance, found.columns, found.met, origin);
         }
     }
-    if (best.met < bound.value && !bound.settled) {
-        BudgetBound further = budgetUpperBound(instance, budget, best.met, bound.multipliers, work);
-        bound.value = std::min(bound.value, further.value);
-    }
     BudgetSet result = budgetSetOf(patterns, demands, best.chosen);
     result.state.cycleCount = cycles;
-    return DeeperBudgetResult{std::move(result.state), std::max(bound.value, result.demandMet)};
+    return DeeperBudgetResult{std::move(result.state), std::max(bound, result.demandMet)};
 }
