@@ -77,7 +77,7 @@ void selectionPhase(benchmark::State& state) {
 void selectionAsDemandsPhase(benchmark::State& state) {
     const PatternSet& read = readPatternsOnce();
     for (auto _ : state) {
-        SelectionState chosen = runDemandSelection(runOptions, read);
+        SelectionState chosen = runDemandSelection(runOptions, read, defaultSelectionWork());
         benchmark::DoNotOptimize(chosen.chosenCount);
     }
 }

@@ -83,7 +83,8 @@ std::vector<SelectionOptions> allOptions() {
 
 std::string describe(const SelectionOptions& options) {
     return std::string(options.seedWithEssentialVectors ? "essential" : "widest") +
-           (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "");
+           (options.faultCoverActive ? " cover " + std::to_string(options.faultCoverPercent) : "") +
+           " n_detect " + std::to_string(options.detections) + " budget " + std::to_string(options.vectorBudget);
 }
 
 
@@ -160,12 +161,16 @@ TEST_F(SplitSelection, CountsOfHundredsOfChosenVectorsAtOneNode) {
 }
 
 // The default work keeps small tables on one thread and splits large ones;
-// either way the results are those of one thread.
+// either way the results are those of one thread, with demands and within a
+// budget too.
 TEST_F(SplitSelection, DefaultWorkGivesTheResultsOfOneThread) {
     Random random(23);
     Table table = randomTable(random, 400, 3000, 300, 2000);
     PatternSet patterns = patternSetOf(table.rows, table.summary);
-    for (const SelectionOptions& options : allOptions()) {
+    std::vector<SelectionOptions> optionSets = allOptions();
+    optionSets.push_back(SelectionOptions{.detections = 3});
+    optionSets.push_back(SelectionOptions{.detections = 2, .vectorBudget = 40});
+    for (const SelectionOptions& options : optionSets) {
         SelectionState single = runSelectionWith(options, patterns, OneThread);
         SelectionState chosen = runSelectionWith(options, patterns, defaultSelectionWork());
         SelectionState split = runSelectionWith(options, patterns, SelectionWork{true, 1000});

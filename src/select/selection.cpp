@@ -22,7 +22,7 @@
 namespace {
 
 SelectionState runWithoutBudget(const SelectionOptions& options, const PatternSet& patterns) {
-    return options.detections > 1 ? runDemandSelection(options, patterns)
+    return options.detections > 1 ? runDemandSelection(options, patterns, defaultSelectionWork())
                                   : runDefaultSelection(options, patterns, defaultSelectionWork());
 }
 
@@ -32,7 +32,7 @@ bool budgetBinds(const SelectionOptions& options, const SelectionState& state) {
 
 // Within a budget that binds: greedy and swaps.
 SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns) {
-    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)));
+    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)), defaultSelectionWork());
 }
 
 // The faults the summary marks detectable that the chosen set detects at

@@ -1,10 +1,17 @@
 #include "select/selection_for_tests.h"
 
+#include "select/demands/budget_search.h"
+#include "select/demands/demand_selection.h"
+#include "select/faults/fault_rows.h"
 #include "select/minimize/minimize.h"
 #include "select/phases/default_selection.h"
 
 SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
-    return runDefaultSelection(options, patterns, work);
+    if (options.vectorBudget != 0) {
+        return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)), work);
+    }
+    return options.detections > 1 ? runDemandSelection(options, patterns, work)
+                                   : runDefaultSelection(options, patterns, work);
 }
 
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,

@@ -15,7 +15,8 @@
 // run with demands, or the budget's search when the budget binds.
 SelectionState runSelectionPhases(const SelectionOptions& options, const PatternSet& patterns);
 
-// The default run with its passes shared out as `work` says.
+// The default run, the run with demands, or with a budget its greedy set and
+// swaps, with the passes shared out as `work` says.
 SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work);
 
 // "-minimize" on the selected set with a work limit of its own, whatever

@@ -144,9 +144,11 @@ uint64_t swapWhileBetter(DemandCoverage& coverage, SelectionState& state, uint32
 uint64_t budgetSwapWork(uint64_t tableWords) { return 8 * (tableWords + 1024); }
 
 BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
-                          uint64_t swapWork) {
+                          uint64_t swapWork, const SelectionWork& work) {
     BudgetSet set{createSelectionState(patterns), 0};
-    DemandCoverage coverage = startDemandCoverage(set.state, patterns, demands);
+    PassWorker worker;
+    startPassWorker(worker, work, tableWords(patterns));
+    DemandCoverage coverage = startDemandCoverage(set.state, patterns, demands, worker.parts);
     completeGreedily(coverage, set.state, GreedyRules{false, false, options.vectorBudget}, std::nullopt);
     swapWhileBetter(coverage, set.state, options.vectorBudget, swapWork);
     set.demandMet = coverage.demandMet;
@@ -165,6 +167,7 @@ BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
     return set;
 }
 
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork) {
-    return greedyBudgetSet(options, patterns, countDemands(patterns, options.detections), swapWork).state;
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
+                                  const SelectionWork& work) {
+    return greedyBudgetSet(options, patterns, countDemands(patterns, options.detections), swapWork, work).state;
 }

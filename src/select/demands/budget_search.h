@@ -9,6 +9,7 @@
 #include "patterns/pattern_set.h"
 #include "select/choice_phase.h"
 #include "select/faults/fault_demands.h"
+#include "select/kernels/pass_worker.h"
 #include "select/phases/selection_state.h"
 #include "select/selection_options.h"
 
@@ -22,16 +23,18 @@ struct BudgetSet {
 // At most options.vectorBudget vectors: greedy by the most open demand met
 // (lowest index on ties), then swaps of a chosen vector for an unchosen one
 // (ChoicePhase::Swap) while that meets more. The swaps stop when none helps
-// or after `swapWork` table words read.
+// or after `swapWork` table words read. The greedy gains are shared out as
+// `work` says.
 BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& patterns, const FaultDemands& demands,
-                          uint64_t swapWork);
+                          uint64_t swapWork, const SelectionWork& work);
 
 // The set of the vectors of `chosen`, each chosen by its phase.
 BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
                       const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen);
 
 // greedyBudgetSet with the demands of options.detections.
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork);
+SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
+                                  const SelectionWork& work);
 
 // The swaps' work for a table of `words` words of rows: a fixed share of
 // reading it.

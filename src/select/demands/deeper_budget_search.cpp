@@ -139,7 +139,8 @@ DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const Pat
     const uint32_t budget = options.vectorBudget;
     FaultDemands demands = countDemands(patterns, options.detections);
     // The set the budget gets without "-minimize": never more than it finds.
-    BudgetSet greedy = greedyBudgetSet(options, patterns, demands, budgetSwapWork(tableWords(patterns)));
+    BudgetSet greedy =
+        greedyBudgetSet(options, patterns, demands, budgetSwapWork(tableWords(patterns)), defaultSelectionWork());
     const uint32_t cycles = greedy.state.cycleCount;
     if (budget == 1) {
         // The greedy pick meets the most demand any one vector meets.

@@ -36,8 +36,9 @@ void refreshWord(DemandCoverage& coverage, SelectionState& state, uint32_t plane
 
 }  // namespace
 
-DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patterns, const FaultDemands& demands) {
-    DemandCoverage coverage{patterns, demands, PassParts{}, {}, {}, 0, 0};
+DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patterns, const FaultDemands& demands,
+                                   const PassParts& parts) {
+    DemandCoverage coverage{patterns, demands, parts, {}, {}, 0, 0};
     DetectableFaults detectable = decodeSummary(patterns.faultSummary);
     for (uint32_t plane = 0; plane < 2; ++plane) {
         resetCounts(countsOf(state, plane), demands.words, 0);

@@ -17,7 +17,7 @@
 struct DemandCoverage {
     const PatternSet& patterns;
     const FaultDemands& demands;
-    PassParts parts;  // one part: the demand runs stay on one thread
+    PassParts parts;
     // A fault's bit is set once its demand is met (or it has none).
     std::vector<uint64_t> closed[2];
     // Faults with a demand that the summary marks detectable: those the met
@@ -28,8 +28,10 @@ struct DemandCoverage {
 };
 
 // Counts, flags and planes for no vector chosen; the state's covered flags
-// and coveredCount follow the counts from here on.
-DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patterns, const FaultDemands& demands);
+// and coveredCount follow the counts from here on. The greedy phase's gains
+// are read in the passes `parts` cuts.
+DemandCoverage startDemandCoverage(SelectionState& state, const PatternSet& patterns, const FaultDemands& demands,
+                                   const PassParts& parts = PassParts{});
 
 // The open faults the vector detects.
 uint32_t demandGain(const DemandCoverage& coverage, uint32_t vector);

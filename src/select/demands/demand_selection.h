@@ -3,6 +3,7 @@
 #pragma once
 
 #include "patterns/pattern_set.h"
+#include "select/kernels/pass_worker.h"
 #include "select/phases/selection_state.h"
 #include "select/selection_options.h"
 
@@ -10,4 +11,5 @@
 // vector that meets the most open demand until every demand is met (or the
 // limit is passed, or nothing adds), then every greedy pick whose removal
 // keeps each demand as met as it is dropped, earliest first.
-SelectionState runDemandSelection(const SelectionOptions& options, const PatternSet& patterns);
+SelectionState runDemandSelection(const SelectionOptions& options, const PatternSet& patterns,
+                                  const SelectionWork& work);
