@@ -96,23 +96,25 @@ bool growCore(const ShortfallProblem& problem, PrimalDualCore& core, const std::
     const CoverInstance& whole = problem.instance;
     std::vector<uint8_t> taken;
     markCoreColumns(problem, cost, taken, budget);
-    std::vector<uint8_t> inCore(std::max(whole.columnCount, whole.elementCount), 0);
     for (uint32_t c : core.column) {
-        inCore[c] = 1;
+        taken[c] = 0;
     }
     std::vector<uint32_t> columns;
     for (uint32_t c = 0; c < whole.columnCount; ++c) {
-        if (taken[c] && !inCore[c]) {
+        if (taken[c]) {
             columns.push_back(c);
         }
     }
-    std::fill(inCore.begin(), inCore.end(), 0);
+    std::vector<uint8_t> leftShort(whole.elementCount, 0);
+    for (uint32_t e = 0; e < whole.elementCount; ++e) {
+        leftShort[e] = covered[e] < whole.demand[e] ? 1 : 0;
+    }
     for (uint32_t e : core.element) {
-        inCore[e] = 1;
+        leftShort[e] = 0;
     }
     std::vector<uint32_t> elements;
     for (uint32_t e = 0; e < whole.elementCount; ++e) {
-        if (!inCore[e] && covered[e] < whole.demand[e]) {
+        if (leftShort[e]) {
             elements.push_back(e);
         }
     }
