@@ -77,7 +77,8 @@ void selectionPhase(benchmark::State& state) {
 void selectionAsDemandsPhase(benchmark::State& state) {
     const PatternSet& read = readPatternsOnce();
     for (auto _ : state) {
-        SelectionState chosen = runDemandSelection(runOptions, read, defaultSelectionWork());
+        SelectionState chosen =
+            runDemandSelection(runOptions, read, countDemands(read, runOptions.detections), defaultSelectionWork());
         benchmark::DoNotOptimize(chosen.chosenCount);
     }
 }

@@ -4,6 +4,7 @@
 #include "select/selection.h"
 
 #include <new>
+#include <optional>
 
 #include "base/bit_count.h"
 #include "base/fatal_error.h"
@@ -21,9 +22,23 @@
 
 namespace {
 
-SelectionState runWithoutBudget(const SelectionOptions& options, const PatternSet& patterns) {
-    return options.detections > 1 ? runDemandSelection(options, patterns, defaultSelectionWork())
-                                  : runDefaultSelection(options, patterns, defaultSelectionWork());
+// The demands of options.detections, counted once, when first asked for.
+struct DemandsOnce {
+    std::optional<FaultDemands> counted;
+};
+
+const FaultDemands& demandsOf(DemandsOnce& once, const SelectionOptions& options, const PatternSet& patterns) {
+    if (!once.counted) {
+        once.counted = countDemands(patterns, options.detections);
+    }
+    return *once.counted;
+}
+
+SelectionState runWithoutBudget(const SelectionOptions& options, const PatternSet& patterns, DemandsOnce& demands) {
+    if (options.detections > 1) {
+        return runDemandSelection(options, patterns, demandsOf(demands, options, patterns), defaultSelectionWork());
+    }
+    return runDefaultSelection(options, patterns, defaultSelectionWork());
 }
 
 bool budgetBinds(const SelectionOptions& options, const SelectionState& state) {
@@ -31,8 +46,10 @@ bool budgetBinds(const SelectionOptions& options, const SelectionState& state) {
 }
 
 // Within a budget that binds: greedy and swaps.
-SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns) {
-    return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)), defaultSelectionWork());
+SelectionState runWithinBudget(const SelectionOptions& options, const PatternSet& patterns, DemandsOnce& demands) {
+    return greedyBudgetSet(options, patterns, demandsOf(demands, options, patterns),
+                           budgetSwapWork(tableWords(patterns)), defaultSelectionWork())
+        .state;
 }
 
 // The faults the summary marks detectable that the chosen set detects at
@@ -66,27 +83,26 @@ SelectionResult resultOf(const SelectionState& state, const SelectionOptions& op
 }  // namespace
 
 SelectionState runSelectionPhases(const SelectionOptions& options, const PatternSet& patterns) {
-    SelectionState state = runWithoutBudget(options, patterns);
-    return budgetBinds(options, state) ? runWithinBudget(options, patterns) : state;
+    DemandsOnce demands;
+    SelectionState state = runWithoutBudget(options, patterns, demands);
+    return budgetBinds(options, state) ? runWithinBudget(options, patterns, demands) : state;
 }
 
 SelectionResult runSelection(const SelectionOptions& options, const PatternSet& patterns) {
     try {
-        SelectionState state = runWithoutBudget(options, patterns);
+        DemandsOnce demands;
+        SelectionState state = runWithoutBudget(options, patterns, demands);
         bool binds = budgetBinds(options, state);
         std::optional<SearchBound> bound;
         if (binds && options.minimize) {
-            DeeperBudgetResult deeper = searchBudgetDeeper(options, patterns, state);
+            DeeperBudgetResult deeper = searchBudgetDeeper(options, patterns, demandsOf(demands, options, patterns), state);
             state = std::move(deeper.state);
             bound = SearchBound{true, deeper.upperBound};
         } else if (binds) {
-            state = runWithinBudget(options, patterns);
+            state = runWithinBudget(options, patterns, demands);
         }
-        FaultDemands demands;
-        if (options.detections > 1 && (options.minimize || options.diagnostic || options.coverageOrder)) {
-            demands = countDemands(patterns, options.detections);
-        }
-        const FaultDemands* multicover = options.detections > 1 ? &demands : nullptr;
+        // With demands above one, the run without the budget has counted them.
+        const FaultDemands* multicover = options.detections > 1 ? &demandsOf(demands, options, patterns) : nullptr;
         // The classes within the budget's room; with "-minimize" and no
         // budget that binds, the search keeps them instead.
         bool searchClasses = options.diagnostic && options.minimize && !binds;

@@ -8,10 +8,13 @@
 
 SelectionState runSelectionWith(const SelectionOptions& options, const PatternSet& patterns, const SelectionWork& work) {
     if (options.vectorBudget != 0) {
-        return runBudgetSelection(options, patterns, budgetSwapWork(tableWords(patterns)), work);
+        FaultDemands demands = countDemands(patterns, options.detections);
+        return greedyBudgetSet(options, patterns, demands, budgetSwapWork(tableWords(patterns)), work).state;
     }
-    return options.detections > 1 ? runDemandSelection(options, patterns, work)
-                                   : runDefaultSelection(options, patterns, work);
+    if (options.detections > 1) {
+        return runDemandSelection(options, patterns, countDemands(patterns, options.detections), work);
+    }
+    return runDefaultSelection(options, patterns, work);
 }
 
 uint32_t minimizeSelectionWithin(SelectionState& selection, const PatternSet& patterns, uint64_t workLimit,

@@ -41,6 +41,17 @@ void buildCore(const CoverInstance& whole, PrimalDualCore& core, WorkBudget& bud
     }
 }
 
+// The indices of the marked entries, ascending.
+std::vector<uint32_t> markedIndices(const std::vector<uint8_t>& marks) {
+    std::vector<uint32_t> indices;
+    for (uint32_t k = 0; k < marks.size(); ++k) {
+        if (marks[k]) {
+            indices.push_back(k);
+        }
+    }
+    return indices;
+}
+
 // Merges `added` into the ascending `index`; the values follow, new ones 0.
 void mergeInto(std::vector<uint32_t>& index, std::vector<uint32_t> added,
                const std::vector<std::vector<double>*>& values) {
@@ -66,11 +77,7 @@ PrimalDualCore startCore(const ShortfallProblem& problem, const std::vector<doub
     PrimalDualCore core;
     std::vector<uint8_t> taken;
     markCoreColumns(problem, cost, taken, budget);
-    for (uint32_t c = 0; c < whole.columnCount; ++c) {
-        if (taken[c]) {
-            core.column.push_back(c);
-        }
-    }
+    core.column = markedIndices(taken);
     if (capped(problem)) {
         markCheapest(problem, cost, taken, budget);
     } else {
@@ -99,12 +106,7 @@ bool growCore(const ShortfallProblem& problem, PrimalDualCore& core, const std::
     for (uint32_t c : core.column) {
         taken[c] = 0;
     }
-    std::vector<uint32_t> columns;
-    for (uint32_t c = 0; c < whole.columnCount; ++c) {
-        if (taken[c]) {
-            columns.push_back(c);
-        }
-    }
+    std::vector<uint32_t> columns = markedIndices(taken);
     std::vector<uint8_t> leftShort(whole.elementCount, 0);
     for (uint32_t e = 0; e < whole.elementCount; ++e) {
         leftShort[e] = covered[e] < whole.demand[e] ? 1 : 0;
@@ -112,12 +114,7 @@ bool growCore(const ShortfallProblem& problem, PrimalDualCore& core, const std::
     for (uint32_t e : core.element) {
         leftShort[e] = 0;
     }
-    std::vector<uint32_t> elements;
-    for (uint32_t e = 0; e < whole.elementCount; ++e) {
-        if (leftShort[e]) {
-            elements.push_back(e);
-        }
-    }
+    std::vector<uint32_t> elements = markedIndices(leftShort);
     spendWork(budget, 2 * (uint64_t{whole.columnCount} + whole.elementCount));
     if (columns.empty() && elements.empty()) {
         return false;

@@ -166,8 +166,3 @@ BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
     set.demandMet = coverage.demandMet;
     return set;
 }
-
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
-                                  const SelectionWork& work) {
-    return greedyBudgetSet(options, patterns, countDemands(patterns, options.detections), swapWork, work).state;
-}

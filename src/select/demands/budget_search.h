@@ -32,10 +32,6 @@ BudgetSet greedyBudgetSet(const SelectionOptions& options, const PatternSet& pat
 BudgetSet budgetSetOf(const PatternSet& patterns, const FaultDemands& demands,
                       const std::vector<std::pair<uint32_t, ChoicePhase>>& chosen);
 
-// greedyBudgetSet with the demands of options.detections.
-SelectionState runBudgetSelection(const SelectionOptions& options, const PatternSet& patterns, uint64_t swapWork,
-                                  const SelectionWork& work);
-
 // The swaps' work for a table of `words` words of rows: a fixed share of
 // reading it.
 uint64_t budgetSwapWork(uint64_t tableWords);

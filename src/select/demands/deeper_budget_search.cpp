@@ -135,9 +135,8 @@ WorkBudget shareOf(const WorkBudget& work, uint64_t numerator, uint64_t denomina
 }  // namespace
 
 DeeperBudgetResult searchBudgetDeeper(const SelectionOptions& options, const PatternSet& patterns,
-                                      const SelectionState& unbudgeted) {
+                                      const FaultDemands& demands, const SelectionState& unbudgeted) {
     const uint32_t budget = options.vectorBudget;
-    FaultDemands demands = countDemands(patterns, options.detections);
     // The set the budget gets without "-minimize": never more than it finds.
     BudgetSet greedy =
         greedyBudgetSet(options, patterns, demands, budgetSwapWork(tableWords(patterns)), defaultSelectionWork());

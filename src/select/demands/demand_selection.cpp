@@ -5,12 +5,11 @@
 #include "select/phases/selection_phases.h"
 
 SelectionState runDemandSelection(const SelectionOptions& options, const PatternSet& patterns,
-                                  const SelectionWork& work) {
+                                  const FaultDemands& demands, const SelectionWork& work) {
     SelectionState state = createSelectionState(patterns, options);
     if (state.state.empty()) {
         return state;
     }
-    FaultDemands demands = countDemands(patterns, options.detections);
     PassWorker worker;
     startPassWorker(worker, work, tableWords(patterns));
     DemandCoverage coverage = startDemandCoverage(state, patterns, demands, worker.parts);

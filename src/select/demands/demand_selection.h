@@ -3,6 +3,7 @@
 #pragma once
 
 #include "patterns/pattern_set.h"
+#include "select/faults/fault_demands.h"
 #include "select/kernels/pass_worker.h"
 #include "select/phases/selection_state.h"
 #include "select/selection_options.h"
@@ -12,4 +13,4 @@
 // limit is passed, or nothing adds), then every greedy pick whose removal
 // keeps each demand as met as it is dropped, earliest first.
 SelectionState runDemandSelection(const SelectionOptions& options, const PatternSet& patterns,
-                                  const SelectionWork& work);
+                                  const FaultDemands& demands, const SelectionWork& work);
