@@ -39,7 +39,6 @@ done
 source "$repo/bench/measure_runs.sh"
 build_tools
 
-generated="--inputs 128 --constants 2 --outputs 64 --x-share 0.05"
 case_table=(
     "c17|c17|copy:$repo/tests/data/c17"
     "c432|c432|copy:$repo/tests/data/c432"
@@ -54,8 +53,7 @@ case_table=(
     "c7552|c7552|sim:c7552 -n 5000 -s 7551"
     "d20k|d20k|gen:--vectors 20000 --nodes 20000 $generated --seed 1"
 )
-selected() { [[ -z "$cases" || ",$cases," == *",$1,"* ]]; }
-recorded() { awk -v d="$1" -v c="$2" '$1 == d { print $c }' "$repo/bench/diagnostic_optima.txt"; }
+recorded() { recorded_in "$repo/bench/diagnostic_optima.txt" "$@"; }
 # The greedy top-up's sizes in the issue that asked for the option.
 declare -A topup=([c432]=78 [c880]=60 [c1908]=129)
 

@@ -2,7 +2,8 @@
 # diagnostic_measure.sh), sourced by them once they have read their
 # options: designs prepared once under $results/designs, and timed runs of
 # the tool on them. The sourcing script sets repo, results, build (1 to
-# build the tools) and build_dir.
+# build the tools), build_dir and cases (names to run, comma-separated;
+# empty for all).
 
 mkdir -p "$results" "$build_dir"
 results="$(cd "$results" && pwd)"
@@ -13,6 +14,15 @@ shared="$repo/../shared"
 simulator="$results/ssbdd_data"
 
 log() { printf '%s\n' "$*" >&2; }
+
+# The generator's arguments of the generated designs, beside their sizes and seed.
+generated="--inputs 128 --constants 2 --outputs 64 --x-share 0.05"
+
+# Whether case $1 is to run.
+selected() { [[ -z "$cases" || ",$cases," == *",$1,"* ]]; }
+
+# Column $3 of design $2's line in the recorded optima file $1.
+recorded_in() { awk -v d="$2" -v c="$3" '$1 == d { print $c }' "$1"; }
 
 # Builds $tool and $generator in $build_dir unless $build is 0, and checks
 # that they are there.

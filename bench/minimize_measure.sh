@@ -51,7 +51,6 @@ build_tools
 
 # name|design|source: copy:<folder>, sim:<circuit> <generator arguments>, or
 # gen:<generator arguments>
-generated="--inputs 128 --constants 2 --outputs 64 --x-share 0.05"
 case_table=(
     "c17|c17|copy:$repo/tests/data/c17"
     "c432|c432|copy:$repo/tests/data/c432"
@@ -68,9 +67,7 @@ case_table=(
     "d20k|d20k|gen:--vectors 20000 --nodes 20000 $generated --seed 1"
 )
 [[ $big -eq 1 ]] && case_table+=("d100k|d100k|gen:--vectors 100000 --nodes 40000 $generated --seed 7")
-selected() { [[ -z "$cases" || ",$cases," == *",$1,"* ]]; }
-
-recorded() { awk -v d="$1" -v c="$2" '$1 == d { print $c }' "$repo/bench/minimize_optima.txt"; }
+recorded() { recorded_in "$repo/bench/minimize_optima.txt" "$@"; }
 
 printf '| design | vectors | default | `-minimize` | its bound | solver best (bound) | LP | default run | `-minimize` run | ratio | peak RSS default / `-minimize` | targets |\n'
 printf '|---|---|---|---|---|---|---|---|---|---|---|---|\n'
