@@ -14,9 +14,7 @@ double demandValue(const CoverInstance& instance, const std::vector<double>& u) 
     return value;
 }
 
-// columnCost - (A^T u)_c for every column.
-void computeReducedCosts(const ShortfallProblem& problem, const std::vector<double>& u, std::vector<double>& cost,
-                         WorkBudget& budget) {
+void fillReducedCosts(const ShortfallProblem& problem, const std::vector<double>& u, std::vector<double>& cost) {
     const CoverInstance& instance = problem.instance;
     cost.resize(instance.columnCount);
     for (uint32_t c = 0; c < instance.columnCount; ++c) {
@@ -26,7 +24,12 @@ void computeReducedCosts(const ShortfallProblem& problem, const std::vector<doub
         }
         cost[c] = problem.columnCost - sum;
     }
-    spendWork(budget, instance.columnElements.size() + instance.columnCount);
+}
+
+void computeReducedCosts(const ShortfallProblem& problem, const std::vector<double>& u, std::vector<double>& cost,
+                         WorkBudget& budget) {
+    fillReducedCosts(problem, u, cost);
+    spendWork(budget, problem.instance.columnElements.size() + problem.instance.columnCount);
 }
 
 // With a cap: marks the `columnCap` columns of least reduced cost (the lower

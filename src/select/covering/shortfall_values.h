@@ -11,7 +11,9 @@
 // Whether the columns are capped below their number.
 bool capped(const ShortfallProblem& problem);
 
-// columnCost - (A^T u)_c for every column.
+// columnCost - (A^T u)_c for every column; the first counts no work, for a
+// caller that counts its own.
+void fillReducedCosts(const ShortfallProblem& problem, const std::vector<double>& u, std::vector<double>& cost);
 void computeReducedCosts(const ShortfallProblem& problem, const std::vector<double>& u, std::vector<double>& cost,
                          WorkBudget& budget);
 

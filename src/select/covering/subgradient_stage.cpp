@@ -35,14 +35,7 @@ void evaluatePoint(const ShortfallProblem& problem, SubgradientPoint& point, Wor
     const CoverInstance& instance = problem.instance;
     const std::vector<double>& u = point.multiplier;
     double value = demandValue(instance, u);
-    point.reducedCost.resize(instance.columnCount);
-    for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        double sum = 0;
-        for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            sum += u[*e];
-        }
-        point.reducedCost[c] = problem.columnCost - sum;
-    }
+    fillReducedCosts(problem, u, point.reducedCost);
     if (capped(problem)) {
         markCheapest(problem, point.reducedCost, point.taken, budget);
     }

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "select/covering/shortfall_relaxation.h"
+#include "select/covering/shortfall_values.h"
 
 std::vector<double> startMultipliers(const CoverInstance& instance) {
     std::vector<double> multiplier(instance.elementCount, 0);
@@ -21,14 +22,8 @@ std::vector<double> startMultipliers(const CoverInstance& instance) {
 
 std::vector<double> reducedCosts(const CoverInstance& instance, const std::vector<double>& multiplier,
                                  WorkBudget& budget) {
-    std::vector<double> cost(instance.columnCount);
-    for (uint32_t c = 0; c < instance.columnCount; ++c) {
-        double sum = 0;
-        for (const uint32_t* e = columnBegin(instance, c); e != columnEnd(instance, c); ++e) {
-            sum += multiplier[*e];
-        }
-        cost[c] = 1.0 - sum;
-    }
+    std::vector<double> cost;
+    fillReducedCosts(ShortfallProblem{instance}, multiplier, cost);
     spendWork(budget, instance.columnElements.size());
     return cost;
 }
